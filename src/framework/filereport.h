@@ -1,0 +1,23 @@
+#pragma once
+
+class QWidget;
+class CFileException;
+
+// The message box the user sees for a file error that ended a command.
+void ReportFileError(QWidget* pOwner, const CFileException& error);
+
+// Runs a command handler body; a file error it raises ends the command with the report.
+template <class Body>
+void RunReportingFileErrors(QWidget* pOwner, Body&& body);
+
+#include "framework/fileerror.h"
+
+template <class Body>
+void RunReportingFileErrors(QWidget* pOwner, Body&& body)
+{
+    try {
+        body();
+    } catch (const CFileException& error) {
+        ReportFileError(pOwner, error);
+    }
+}

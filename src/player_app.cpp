@@ -1,0 +1,101 @@
+#include "player_app.h"
+
+#include "framework/instancelock.h"
+#include "googlemapview.h"
+#include "mywebbrowser/impidispatch.h"
+#include "player_dlg.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <X11/Xlib.h>
+#include <unistd.h>
+
+Q_LOGGING_CATEGORY(lcTrace, "deruziz.trace", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcStartup, "deruziz.startup", QtWarningMsg)
+
+namespace {
+
+CPlayerApp theApp;
+
+// Held from the moment this copy admits itself until the process ends.
+CInstanceLock g_hInstanceMutex;
+
+void SetEnvDefault(const char* name, const char* value)
+{
+    if (qEnvironmentVariableIsEmpty(name))
+        qputenv(name, value);
+}
+
+} // namespace
+
+CPlayerApp* AfxGetApp()
+{
+    return &theApp;
+}
+
+QWidget* AfxGetMainWnd()
+{
+    return theApp.m_pMainWnd;
+}
+
+QString AfxGetAppTitle()
+{
+    return QStringLiteral("Deruziz");
+}
+
+CPlayerApp::CPlayerApp() = default;
+CPlayerApp::~CPlayerApp() = default;
+
+void CPlayerApp::PrepareEnvironment()
+{
+    // libVLC's X11 video output draws from its own threads.
+    XInitThreads();
+    // The video engine needs an X11 window; on Wayland this runs through XWayland.
+    SetEnvDefault("QT_QPA_PLATFORM", "xcb");
+    // Chromium refuses its sandbox for root.
+    if (::geteuid() == 0)
+        SetEnvDefault("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    CGoogleMapView::RegisterUrlScheme();
+}
+
+void CPlayerApp::PrepareApplication(QApplication& app)
+{
+    app.setApplicationName(AfxGetAppTitle());
+    app.setOrganizationName(QStringLiteral("Orvane"));
+    app.setQuitOnLastWindowClosed(false);
+}
+
+void CPlayerApp::ShowAlreadyRunning()
+{
+    qCInfo(lcTrace, "refused: The Program alreay running!!");
+    QMessageBox box(QMessageBox::NoIcon, AfxGetAppTitle(), QStringLiteral("The Program alreay running!!"),
+                    QMessageBox::Ok);
+    box.exec();
+}
+
+BOOL CPlayerApp::InitInstance()
+{
+    const QString strName = QStringLiteral("VideriRedir");
+    if (!g_hInstanceMutex.Acquire(strName)) {
+        ShowAlreadyRunning();
+        return FALSE;
+    }
+
+    m_pExternalDispatch = std::make_unique<CImpIDispatch>();
+
+    {
+        CPlayerDlg dlg;
+        m_pMainWnd = &dlg;
+        dlg.DoModal();
+        m_pMainWnd = nullptr;
+    }
+    return FALSE;
+}
+
+int CPlayerApp::ExitInstance()
+{
+    m_pExternalDispatch.reset();
+    return 0;
+}

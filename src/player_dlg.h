@@ -1,0 +1,130 @@
+#pragma once
+
+#include "bitmapslider.h"
+#include "bkdialog.h"
+#include "gpspoint.h"
+#include "googlemapview.h"
+#include "meter.h"
+#include "skinbutton.h"
+#include "transparentstatic.h"
+#include "videolistctrl.h"
+#include "videoplayer.h"
+
+#include <QDialog>
+#include <QIcon>
+#include <QLabel>
+#include <QPoint>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class QMenu;
+class CVideoEntry;
+
+enum { PLAY_IDLE = 0, PLAY_PLAYING = 1, PLAY_PAUSED = 2, PLAY_STOPPED = 3 };
+
+// System commands of the window menu.
+constexpr UINT IDM_ABOUTBOX = 0x0010;
+constexpr UINT SC_MOVE = 0xF010;
+constexpr UINT SC_MINIMIZE = 0xF020;
+constexpr UINT SC_CLOSE = 0xF060;
+
+// The About box, built from template 100.
+class CAboutDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit CAboutDlg(QWidget* pParent = nullptr);
+    int DoModal() { return exec(); }
+};
+
+// The program's only window: a fixed-size, captionless, skinned dialog.
+class CPlayerDlg : public CBkDialog
+{
+    Q_OBJECT
+public:
+    explicit CPlayerDlg(QWidget* pParent = nullptr);
+    ~CPlayerDlg() override;
+
+    // Creates the controls from the template and initialises the window (once).
+    void Create();
+    int DoModal();
+
+    // The window menu that a frameless window lacks; built in OnInitDialog.
+    QMenu* GetSystemMenu() const { return m_pSystemMenu.get(); }
+    void OnSysCommand(UINT nID);
+
+    // Runs on libVLC's event thread: hands time changes to the GUI thread.
+    static void OnVideoEvent(const libvlc_event_t* pEvent, void* pUser);
+    void UpdateTimeDisplay();
+
+    static QString FormatTimeText(std::int64_t nElapsedMs, std::int64_t nLengthMs);
+    static int ProgressPercent(std::int64_t nTimeMs, std::int64_t nLengthMs);
+
+protected:
+    BOOL OnInitDialog();
+    void DoDataExchange();
+    bool event(QEvent* pEvent) override;
+    void paintEvent(QPaintEvent* pEvent) override;
+    void mousePressEvent(QMouseEvent* pEvent) override;
+    void mouseMoveEvent(QMouseEvent* pEvent) override;
+    void mouseReleaseEvent(QMouseEvent* pEvent) override;
+    void keyPressEvent(QKeyEvent* pEvent) override;
+    void closeEvent(QCloseEvent* pEvent) override;
+
+private:
+    void OnLButtonDown(QMouseEvent* pEvent);
+    void OnSetFocus();
+    void OnSliderMoved(quintptr wParam, qintptr lParam);
+    qintptr OnMapDocumentComplete();
+    qintptr OnMapNavigateComplete();
+    qintptr OnMapBeforeNavigate();
+    qintptr OnMapLoadComplete();
+    void TraceNav(const QString& strText);
+    void ShowSystemMenu(const QPoint& ptGlobal);
+    void SetupButtons();
+    void ShowIdlePicture();
+    std::array<CSkinButton*, 12> Buttons();
+
+public:
+    CGPSPoint m_startPoint;
+    std::unique_ptr<CGPSTrack> m_pTrack;
+    BOOL m_bFirstFocus = TRUE;
+    int m_nPageWait = 0;
+    CVideoListCtrl m_listRight;
+    CVideoListCtrl m_listLeft;
+    CTransparentStatic m_timeText;
+    CTransparentStatic m_northText;
+    CTransparentStatic m_eastText;
+    CMeter m_meter;
+    QLabel m_videoArea;
+    CBitmapSlider m_seekSlider;
+    CBitmapSlider m_volumeSlider;
+    QIcon m_hIcon;
+    int m_nActiveList = 1;
+    BOOL m_bPositionTimer = FALSE;
+    BOOL m_bWaitTimer = FALSE;
+    int m_nPage = 0;
+    CSkinButton m_btnClose, m_btnPause, m_btnPlay, m_btnStop, m_btnPrevClip, m_btnNextClip, m_btnLoad,
+        m_btnAddFolder, m_btnRemove, m_btnPlaySelected, m_btnPrevPage, m_btnNextPage;
+    CVideoPlayer m_player;
+    std::int64_t m_nLength = 0;
+    int m_nPlayState = PLAY_IDLE;
+    std::vector<CVideoEntry> m_entries;
+    CGoogleMapView m_mapView;
+    bool m_bGpsPageReady = false;
+
+private:
+    bool m_bCreated = false;
+    bool m_bShownOnce = false;
+    std::unique_ptr<QMenu> m_pSystemMenu;
+    // Set while a time update is queued for the GUI thread, so that a burst of engine
+    // events costs one update.
+    std::atomic<bool> m_bTimeUpdateQueued{false};
+    // Dragging by hand where the window system offers no move of its own.
+    bool m_bDragging = false;
+    QPoint m_ptDragOffset;
+};

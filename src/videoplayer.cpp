@@ -1,0 +1,133 @@
+#include "videoplayer.h"
+
+#include <vlc/vlc.h>
+
+CVideoPlayerImpl::CVideoPlayerImpl()
+{
+    Start({"-I", "dumy", "--ignore-config", "--plugin-path=./plugins"});
+}
+
+CVideoPlayerImpl::CVideoPlayerImpl(const std::vector<std::string>& args)
+{
+    std::vector<const char*> argv;
+    argv.reserve(args.size());
+    for (const std::string& arg : args)
+        argv.push_back(arg.c_str());
+    Start(argv);
+}
+
+void CVideoPlayerImpl::Start(const std::vector<const char*>& argv)
+{
+    m_pInstance = libvlc_new(int(argv.size()), argv.data());
+    if (!m_pInstance)
+        return;
+    m_pMediaPlayer = libvlc_media_player_new(m_pInstance);
+    if (!m_pMediaPlayer)
+        return;
+    m_pEventManager = libvlc_media_player_event_manager(m_pMediaPlayer);
+    // The window's own key and mouse handling must keep working over the video.
+    libvlc_video_set_key_input(m_pMediaPlayer, 0);
+    libvlc_video_set_mouse_input(m_pMediaPlayer, 0);
+}
+
+CVideoPlayerImpl::~CVideoPlayerImpl()
+{
+    if (m_pMediaPlayer)
+        libvlc_media_player_release(m_pMediaPlayer);
+    if (m_pMedia)
+        libvlc_media_release(m_pMedia);
+    if (m_pInstance)
+        libvlc_release(m_pInstance);
+}
+
+void CVideoPlayerImpl::SetOutputWindow(unsigned long nXWindow)
+{
+    if (m_pMediaPlayer)
+        libvlc_media_player_set_xwindow(m_pMediaPlayer, static_cast<uint32_t>(nXWindow));
+}
+
+void CVideoPlayerImpl::SetTimeChangedHandler(VideoEventCallback pfnCallback, void* pUser)
+{
+    m_pfnCallback = pfnCallback;
+    if (m_pEventManager)
+        libvlc_event_attach(m_pEventManager, libvlc_MediaPlayerTimeChanged, pfnCallback, pUser);
+}
+
+void CVideoPlayerImpl::OpenMedia(const char* pszUtf8Path)
+{
+    if (!m_pMediaPlayer || !pszUtf8Path)
+        return;
+    libvlc_media_t* pMedia = libvlc_media_new_path(m_pInstance, pszUtf8Path);
+    libvlc_media_player_set_media(m_pMediaPlayer, pMedia);
+    // The player keeps its own reference to the media it holds.
+    if (m_pMedia)
+        libvlc_media_release(m_pMedia);
+    m_pMedia = pMedia;
+}
+
+void CVideoPlayerImpl::Play()
+{
+    if (m_pMediaPlayer)
+        libvlc_media_player_play(m_pMediaPlayer);
+}
+
+void CVideoPlayerImpl::Pause()
+{
+    if (m_pMediaPlayer)
+        libvlc_media_player_pause(m_pMediaPlayer);
+}
+
+void CVideoPlayerImpl::Stop()
+{
+    if (m_pMediaPlayer)
+        libvlc_media_player_stop(m_pMediaPlayer);
+}
+
+std::int64_t CVideoPlayerImpl::GetLength() const
+{
+    return m_pMediaPlayer ? libvlc_media_player_get_length(m_pMediaPlayer) : 0;
+}
+
+std::int64_t CVideoPlayerImpl::GetTime() const
+{
+    return m_pMediaPlayer ? libvlc_media_player_get_time(m_pMediaPlayer) : 0;
+}
+
+void CVideoPlayerImpl::SetTime(std::int64_t nTime)
+{
+    if (m_pMediaPlayer)
+        libvlc_media_player_set_time(m_pMediaPlayer, nTime);
+}
+
+void CVideoPlayerImpl::SetMute(bool bMute)
+{
+    if (m_pMediaPlayer)
+        libvlc_audio_set_mute(m_pMediaPlayer, bMute ? 1 : 0);
+}
+
+bool CVideoPlayerImpl::GetMute() const
+{
+    return m_pMediaPlayer && libvlc_audio_get_mute(m_pMediaPlayer) > 0;
+}
+
+int CVideoPlayerImpl::GetVolume() const
+{
+    return m_pMediaPlayer ? libvlc_audio_get_volume(m_pMediaPlayer) : 0;
+}
+
+void CVideoPlayerImpl::SetVolume(int nVolume)
+{
+    if (m_pMediaPlayer)
+        libvlc_audio_set_volume(m_pMediaPlayer, nVolume);
+}
+
+CVideoPlayer::CVideoPlayer() : m_bOwns(true), m_pImpl(std::make_unique<CVideoPlayerImpl>())
+{
+}
+
+CVideoPlayer::CVideoPlayer(const std::vector<std::string>& args)
+    : m_bOwns(true), m_pImpl(std::make_unique<CVideoPlayerImpl>(args))
+{
+}
+
+CVideoPlayer::~CVideoPlayer() = default;

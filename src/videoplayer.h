@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct libvlc_instance_t;
+struct libvlc_media_player_t;
+struct libvlc_media_t;
+struct libvlc_event_manager_t;
+struct libvlc_event_t;
+
+using VideoEventCallback = void (*)(const libvlc_event_t* pEvent, void* pUser);
+
+// One libVLC instance with one media player; every operation is one libVLC call.
+// When libVLC could not start, operations do nothing and queries return 0.
+class CVideoPlayerImpl
+{
+public:
+    CVideoPlayerImpl();
+    // With other start arguments than the program's own (for diagnosis and tests).
+    explicit CVideoPlayerImpl(const std::vector<std::string>& args);
+    ~CVideoPlayerImpl();
+    CVideoPlayerImpl(const CVideoPlayerImpl&) = delete;
+    CVideoPlayerImpl& operator=(const CVideoPlayerImpl&) = delete;
+
+    bool IsStarted() const { return m_pMediaPlayer != nullptr; }
+
+    void SetOutputWindow(unsigned long nXWindow);
+    void SetTimeChangedHandler(VideoEventCallback pfnCallback, void* pUser);
+    void OpenMedia(const char* pszUtf8Path);
+    void Play();
+    void Pause();
+    void Stop();
+    std::int64_t GetLength() const;
+    std::int64_t GetTime() const;
+    void SetTime(std::int64_t nTime);
+    void SetMute(bool bMute);
+    bool GetMute() const;
+    int GetVolume() const;
+    void SetVolume(int nVolume);
+
+private:
+    void Start(const std::vector<const char*>& argv);
+
+    libvlc_instance_t* m_pInstance = nullptr;
+    libvlc_media_player_t* m_pMediaPlayer = nullptr;
+    libvlc_media_t* m_pMedia = nullptr;
+    libvlc_event_manager_t* m_pEventManager = nullptr;
+    VideoEventCallback m_pfnCallback = nullptr;
+};
+
+// The handle through which the main window drives its one engine.
+class CVideoPlayer
+{
+public:
+    CVideoPlayer();
+    explicit CVideoPlayer(const std::vector<std::string>& args);
+    ~CVideoPlayer();
+    CVideoPlayer(const CVideoPlayer&) = delete;
+    CVideoPlayer& operator=(const CVideoPlayer&) = delete;
+
+    bool IsStarted() const { return m_pImpl && m_pImpl->IsStarted(); }
+
+    void SetOutputWindow(unsigned long nXWindow) { m_pImpl->SetOutputWindow(nXWindow); }
+    void SetTimeChangedHandler(VideoEventCallback pfn, void* pUser) { m_pImpl->SetTimeChangedHandler(pfn, pUser); }
+    void OpenMedia(const char* pszUtf8Path) { m_pImpl->OpenMedia(pszUtf8Path); }
+    void Play() { m_pImpl->Play(); }
+    void Pause() { m_pImpl->Pause(); }
+    void Stop() { m_pImpl->Stop(); }
+    std::int64_t GetLength() const { return m_pImpl->GetLength(); }
+    std::int64_t GetTime() const { return m_pImpl->GetTime(); }
+    void SetTime(std::int64_t nTime) { m_pImpl->SetTime(nTime); }
+    void SetMute(bool bMute) { m_pImpl->SetMute(bMute); }
+    bool GetMute() const { return m_pImpl->GetMute(); }
+    int GetVolume() const { return m_pImpl->GetVolume(); }
+    void SetVolume(int nVolume) { m_pImpl->SetVolume(nVolume); }
+
+private:
+    bool m_bOwns;
+    std::unique_ptr<CVideoPlayerImpl> m_pImpl;
+};

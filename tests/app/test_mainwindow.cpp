@@ -1,0 +1,259 @@
+#include <gtest/gtest.h>
+
+#include "framework/controlid.h"
+#include "framework/dialogtemplate.h"
+#include "player_dlg.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <map>
+
+namespace {
+
+// Runs fn on the first modal dialog or popup that appears within the time.
+void WhenModalAppears(std::function<void(QWidget*)> fn, int nTimeoutMs = 5000)
+{
+    auto* pTimer = new QTimer;
+    auto nStart = std::make_shared<QElapsedTimer>();
+    nStart->start();
+    QObject::connect(pTimer, &QTimer::timeout, [pTimer, fn, nStart, nTimeoutMs] {
+        QWidget* pModal = QApplication::activeModalWidget();
+        if (!pModal)
+            pModal = QApplication::activePopupWidget();
+        if (pModal || nStart->elapsed() > nTimeoutMs) {
+            pTimer->stop();
+            pTimer->deleteLater();
+            if (pModal)
+                fn(pModal);
+        }
+    });
+    pTimer->start(20);
+}
+
+class MainWindowTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_pDlg = new CPlayerDlg;
+        s_pDlg->Create();
+        s_pDlg->move(40, 40);
+        s_pDlg->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(s_pDlg));
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_pDlg;
+        s_pDlg = nullptr;
+    }
+
+    static CPlayerDlg* s_pDlg;
+};
+
+CPlayerDlg* MainWindowTest::s_pDlg = nullptr;
+
+} // namespace
+
+TEST_F(MainWindowTest, FixedFramelessWindowOfTemplateSize)
+{
+    EXPECT_EQ(s_pDlg->size(), QSize(958, 602));
+    EXPECT_EQ(s_pDlg->minimumSize(), QSize(958, 602));
+    EXPECT_EQ(s_pDlg->maximumSize(), QSize(958, 602));
+    EXPECT_TRUE(s_pDlg->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_FALSE(s_pDlg->windowIcon().isNull());
+}
+
+TEST_F(MainWindowTest, EveryControlAtItsIdRectangleAndClass)
+{
+    const DlgTemplate& tmpl = MainDialogTemplate();
+    ASSERT_EQ(tmpl.items.size(), 22u);
+    for (const DlgItemTemplate& item : tmpl.items) {
+        QWidget* pControl = GetDlgItem(s_pDlg, item.nId);
+        ASSERT_NE(pControl, nullptr) << "no control " << item.nId;
+        const QRect rc = tmpl.ToPixels(item.rcUnits);
+        EXPECT_EQ(pControl->pos(), rc.topLeft()) << "control " << item.nId;
+        // The gauge and the sliders take the size of their pictures.
+        if (item.nId != 1009 && item.nId != 1006 && item.nId != 1007)
+            EXPECT_EQ(pControl->size(), rc.size()) << "control " << item.nId;
+        EXPECT_TRUE(pControl->isVisible()) << "control " << item.nId;
+    }
+    for (int nId = 2; nId <= 13; ++nId)
+        EXPECT_NE(qobject_cast<CSkinButton*>(GetDlgItem(s_pDlg, nId)), nullptr) << nId;
+    for (int nId : {1003, 1024, 1025})
+        EXPECT_NE(qobject_cast<CTransparentStatic*>(GetDlgItem(s_pDlg, nId)), nullptr) << nId;
+    for (int nId : {1006, 1007})
+        EXPECT_NE(qobject_cast<CBitmapSlider*>(GetDlgItem(s_pDlg, nId)), nullptr) << nId;
+    EXPECT_NE(qobject_cast<CMeter*>(GetDlgItem(s_pDlg, 1009)), nullptr);
+    EXPECT_NE(qobject_cast<CVideoListCtrl*>(GetDlgItem(s_pDlg, 1013)), nullptr);
+    EXPECT_NE(qobject_cast<CVideoListCtrl*>(GetDlgItem(s_pDlg, 1014)), nullptr);
+    EXPECT_EQ(GetDlgItem(s_pDlg, 1002), &s_pDlg->m_videoArea);
+    EXPECT_EQ(GetDlgItem(s_pDlg, 1001), nullptr);
+}
+
+TEST_F(MainWindowTest, TabOrderFollowsTheTemplate)
+{
+    const std::vector<int> expected = {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 1013, 1014};
+    std::vector<int> chain;
+    QWidget* pFirst = GetDlgItem(s_pDlg, 2);
+    QWidget* pWidget = pFirst;
+    do {
+        const int nId = GetDlgCtrlID(pWidget);
+        if (std::find(expected.begin(), expected.end(), nId) != expected.end() &&
+            (pWidget->focusPolicy() & Qt::TabFocus))
+            chain.push_back(nId);
+        pWidget = pWidget->nextInFocusChain();
+    } while (pWidget && pWidget != pFirst && chain.size() < 40);
+    EXPECT_EQ(chain, expected);
+}
+
+TEST_F(MainWindowTest, TooltipsAndInitialTexts)
+{
+    const std::map<int, QString> hints = {
+        {2, "Close the application"}, {3, "Pause Video"}, {4, "Play Loaded Video"},
+        {5, "Stop Video"}, {6, "Prev Clip"}, {7, "Next Clip"}, {8, "Load File"},
+        {9, "Add File To List"}, {13, "Remove File from List"}, {10, "File List Previous Page"},
+        {12, "File List Next Page"}, {11, "Play Selected Video"}};
+    for (const auto& [nId, strHint] : hints) {
+        auto* pButton = qobject_cast<CSkinButton*>(GetDlgItem(s_pDlg, nId));
+        ASSERT_NE(pButton, nullptr);
+        EXPECT_EQ(pButton->toolTip(), strHint) << nId;
+        EXPECT_TRUE(pButton->text().isEmpty()) << nId;
+    }
+    EXPECT_EQ(s_pDlg->m_timeText.text(), "00:00:00/00:00:00");
+    EXPECT_EQ(s_pDlg->m_eastText.text(), "E:000.000000");
+    EXPECT_EQ(s_pDlg->m_northText.text(), "N:00.000000");
+    EXPECT_EQ(s_pDlg->m_nPlayState, PLAY_IDLE);
+    EXPECT_EQ(s_pDlg->m_nActiveList, 1);
+    EXPECT_EQ(s_pDlg->m_nPage, 0);
+    EXPECT_EQ(s_pDlg->m_nPageWait, 0);
+    EXPECT_EQ(s_pDlg->m_volumeSlider.GetPos(), 50);
+    EXPECT_EQ(s_pDlg->m_seekSlider.GetPos(), 0);
+    EXPECT_FALSE(s_pDlg->m_bWaitTimer);
+    EXPECT_FALSE(s_pDlg->m_bPositionTimer);
+}
+
+TEST_F(MainWindowTest, IdlePictureFillsTheVideoArea)
+{
+    const QPixmap pixmap = s_pDlg->m_videoArea.pixmap();
+    ASSERT_FALSE(pixmap.isNull());
+    EXPECT_EQ(pixmap.size(), s_pDlg->m_videoArea.contentsRect().size());
+    EXPECT_TRUE(s_pDlg->m_videoArea.alignment() & Qt::AlignHCenter);
+    EXPECT_NE(s_pDlg->m_videoArea.winId(), 0u);
+}
+
+TEST_F(MainWindowTest, DraggingWorksFromTheTitleStripOnly)
+{
+    // A spot of bare background in the strip and one below it.
+    const QPoint ptStrip(300, 12);
+    const QPoint ptBelow(660, 380);
+    ASSERT_EQ(s_pDlg->childAt(ptStrip), nullptr);
+    ASSERT_EQ(s_pDlg->childAt(ptBelow), nullptr);
+
+    const QPoint start = s_pDlg->pos();
+    QTest::mousePress(s_pDlg, Qt::LeftButton, {}, ptStrip);
+    QTest::mouseMove(s_pDlg, ptStrip + QPoint(30, 20));
+    QTest::mouseRelease(s_pDlg, Qt::LeftButton, {}, ptStrip + QPoint(30, 20));
+    QTRY_COMPARE_WITH_TIMEOUT(s_pDlg->pos(), start + QPoint(30, 20), 2000);
+    if (HasFailure())
+        return;
+
+    const QPoint moved = s_pDlg->pos();
+    QTest::mousePress(s_pDlg, Qt::LeftButton, {}, ptBelow);
+    QTest::mouseMove(s_pDlg, ptBelow + QPoint(40, 40));
+    QTest::mouseRelease(s_pDlg, Qt::LeftButton, {}, ptBelow + QPoint(40, 40));
+    QTest::qWait(100);
+    EXPECT_EQ(s_pDlg->pos(), moved);
+}
+
+TEST_F(MainWindowTest, WindowMenuEndsWithSeparatorAndAbout)
+{
+    QMenu* pMenu = s_pDlg->GetSystemMenu();
+    ASSERT_NE(pMenu, nullptr);
+    const QList<QAction*> actions = pMenu->actions();
+    ASSERT_EQ(actions.size(), 5);
+    EXPECT_EQ(actions[0]->text(), "Move");
+    EXPECT_EQ(actions[1]->text(), "Minimize");
+    EXPECT_EQ(actions[2]->text(), "Close");
+    EXPECT_TRUE(actions[3]->isSeparator());
+    EXPECT_EQ(actions[4]->text(), QStringLiteral("关于 Deruziz(&A)..."));
+}
+
+TEST_F(MainWindowTest, RightClickOnStripAndAltSpaceOpenTheWindowMenu)
+{
+    QMenu* pMenu = s_pDlg->GetSystemMenu();
+    QTest::mouseClick(s_pDlg, Qt::RightButton, {}, QPoint(300, 12));
+    QTRY_VERIFY_WITH_TIMEOUT(pMenu->isVisible(), 2000);
+    pMenu->close();
+    QTRY_VERIFY(!pMenu->isVisible());
+
+    QTest::mouseClick(s_pDlg, Qt::RightButton, {}, QPoint(660, 380));
+    QTest::qWait(100);
+    EXPECT_FALSE(pMenu->isVisible());
+
+    s_pDlg->activateWindow();
+    QTest::keyClick(s_pDlg, Qt::Key_Space, Qt::AltModifier);
+    QTRY_VERIFY_WITH_TIMEOUT(pMenu->isVisible(), 2000);
+    pMenu->close();
+}
+
+TEST_F(MainWindowTest, AboutBoxOpensAndClosesWhileTheWindowRunsOn)
+{
+    QString strCaption, strOk;
+    QStringList texts;
+    bool bHadIcon = false;
+    WhenModalAppears([&](QWidget* pBox) {
+        strCaption = pBox->windowTitle();
+        for (QLabel* pLabel : pBox->findChildren<QLabel*>()) {
+            if (!pLabel->text().isEmpty())
+                texts << pLabel->text();
+            if (!pLabel->pixmap().isNull())
+                bHadIcon = true;
+        }
+        auto* pOk = pBox->findChild<QPushButton*>();
+        strOk = pOk ? pOk->text() : QString();
+        if (pOk)
+            QTest::mouseClick(pOk, Qt::LeftButton);
+    });
+    s_pDlg->OnSysCommand(IDM_ABOUTBOX);
+    EXPECT_EQ(strCaption, QStringLiteral("关于 Deruziz"));
+    EXPECT_EQ(strOk, QStringLiteral("确定"));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Orvane 1.0 版")));
+    EXPECT_EQ(texts.size(), 2);
+    EXPECT_TRUE(bHadIcon);
+    EXPECT_TRUE(s_pDlg->isVisible());
+
+    // Escape closes it too; the main window stays.
+    WhenModalAppears([](QWidget* pBox) { QTest::keyClick(pBox, Qt::Key_Escape); });
+    s_pDlg->OnSysCommand(IDM_ABOUTBOX);
+    EXPECT_TRUE(s_pDlg->isVisible());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST(MainWindowClosing, EscapeCloseButtonAndEnterEndTheDialog)
+{
+    {
+        CPlayerDlg dlg;
+        QTimer::singleShot(300, &dlg, [&] { QTest::keyClick(&dlg, Qt::Key_Escape); });
+        EXPECT_EQ(dlg.DoModal(), QDialog::Rejected);
+    }
+    {
+        CPlayerDlg dlg;
+        QTimer::singleShot(300, &dlg, [&] { QTest::mouseClick(&dlg.m_btnClose, Qt::LeftButton); });
+        EXPECT_EQ(dlg.DoModal(), QDialog::Rejected);
+    }
+    {
+        CPlayerDlg dlg;
+        QTimer::singleShot(300, &dlg, [&] {
+            dlg.m_listLeft.setFocus();
+            QTest::keyClick(&dlg.m_listLeft, Qt::Key_Return);
+        });
+        EXPECT_EQ(dlg.DoModal(), QDialog::Accepted);
+    }
+}

@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+
+#include "player_dlg.h"
+#include "testclips.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTest>
+#include <QThread>
+
+#include <vlc/vlc.h>
+
+#include <thread>
+
+namespace {
+
+// Waits, running the event loop, until pred() holds or the time is up.
+template <class Pred>
+bool WaitFor(Pred pred, int nTimeoutMs = 10000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!pred()) {
+        if (timer.elapsed() > nTimeoutMs)
+            return false;
+        QTest::qWait(20);
+    }
+    return true;
+}
+
+// A native window for libVLC to draw into.
+class VideoWindow : public QWidget
+{
+public:
+    VideoWindow()
+    {
+        setAttribute(Qt::WA_NativeWindow);
+        resize(320, 240);
+        show();
+    }
+};
+
+struct TimeEvents
+{
+    std::atomic<int> nCount{0};
+};
+
+void CountTimeEvent(const libvlc_event_t* pEvent, void* pUser)
+{
+    if (pEvent->type == libvlc_MediaPlayerTimeChanged)
+        static_cast<TimeEvents*>(pUser)->nCount++;
+}
+
+class VideoPlayerTest : public ::testing::TestWithParam<TestClips::Kind>
+{
+protected:
+    VideoWindow m_window;
+    CVideoPlayer m_player;
+    TimeEvents m_events;
+
+    void Open(const QString& path)
+    {
+        ASSERT_FALSE(path.isEmpty()) << "ffmpeg could not make the clip";
+        m_player.SetOutputWindow(static_cast<unsigned long>(m_window.winId()));
+        m_player.SetTimeChangedHandler(&CountTimeEvent, &m_events);
+        m_player.SetVolume(50);
+        m_player.OpenMedia(QFile::encodeName(path).constData());
+    }
+
+    std::int64_t TimeAfterWait(int nMs)
+    {
+        QTest::qWait(nMs);
+        return m_player.GetTime();
+    }
+};
+
+} // namespace
+
+TEST_P(VideoPlayerTest, PlaysWithSaneLengthAndTime)
+{
+    ASSERT_TRUE(m_player.IsStarted());
+    Open(TestClips::Make(GetParam(), 4));
+    m_player.Play();
+    ASSERT_TRUE(WaitFor([&] { return m_events.nCount > 2 && m_player.GetTime() > 300; }));
+    EXPECT_NEAR(double(m_player.GetLength()), 4000.0, 200.0);
+    const std::int64_t t1 = m_player.GetTime();
+    const std::int64_t t2 = TimeAfterWait(600);
+    EXPECT_GT(t2, t1);
+    EXPECT_LE(t2, m_player.GetLength());
+}
+
+TEST_P(VideoPlayerTest, PauseTwicePlaysAgainAndStopStops)
+{
+    Open(TestClips::Make(GetParam(), 4));
+    m_player.Play();
+    ASSERT_TRUE(WaitFor([&] { return m_player.GetTime() > 200; }));
+
+    m_player.Pause();
+    QTest::qWait(300);
+    const std::int64_t tPaused = m_player.GetTime();
+    EXPECT_EQ(TimeAfterWait(500), tPaused) << "paused clip kept playing";
+
+    m_player.Pause();
+    ASSERT_TRUE(WaitFor([&] { return m_player.GetTime() > tPaused + 200; }, 5000))
+        << "second Pause did not resume";
+
+    m_player.Stop();
+    const std::int64_t tStopped = m_player.GetTime();
+    EXPECT_LE(tStopped, 0);
+    EXPECT_EQ(TimeAfterWait(400), tStopped);
+}
+
+INSTANTIATE_TEST_SUITE_P(Clips, VideoPlayerTest,
+                         ::testing::Values(TestClips::MovH264WithSound, TestClips::AviMjpeg, TestClips::Mp4H264));
+
+TEST(VideoPlayer, OpensPathWithChineseCharacters)
+{
+    const QString source = TestClips::Make(TestClips::MovH264WithSound, 3);
+    ASSERT_FALSE(source.isEmpty());
+    const QString dir = TestClips::ScratchDir() + QStringLiteral("/行车记录 视频");
+    ASSERT_TRUE(QDir().mkpath(dir));
+    const QString target = dir + QStringLiteral("/文件0001.MOV");
+    ASSERT_TRUE(TestClips::CopyTo(source, target));
+
+    VideoWindow window;
+    CVideoPlayer player;
+    player.SetOutputWindow(static_cast<unsigned long>(window.winId()));
+    player.OpenMedia(target.toUtf8().constData());
+    player.Play();
+    EXPECT_TRUE(WaitFor([&] { return player.GetTime() > 200; }));
+    EXPECT_NEAR(double(player.GetLength()), 3000.0, 200.0);
+}
+
+TEST(VideoPlayer, FileThatIsNotAVideoDoesNotCrash)
+{
+    const QString path = TestClips::ScratchDir() + QStringLiteral("/BROKEN01.MOV");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    QByteArray junk(64 * 1024, '\0');
+    for (int i = 0; i < junk.size(); ++i)
+        junk[i] = char((i * 7919) ^ (i >> 3));
+    file.write(junk);
+    file.close();
+
+    VideoWindow window;
+    CVideoPlayer player;
+    player.SetOutputWindow(static_cast<unsigned long>(window.winId()));
+    player.OpenMedia(QFile::encodeName(path).constData());
+    player.Play();
+    QTest::qWait(1500);
+    EXPECT_LE(player.GetLength(), 0);
+    player.Pause();
+    player.Stop();
+    // The next clip still plays.
+    const QString good = TestClips::Make(TestClips::AviMjpeg, 3);
+    player.OpenMedia(QFile::encodeName(good).constData());
+    player.Play();
+    EXPECT_TRUE(WaitFor([&] { return player.GetTime() > 200; }));
+}
+
+TEST(VideoPlayer, FailedStartLeavesEveryOperationHarmless)
+{
+    CVideoPlayer player({"--no-such-option-for-this-engine"});
+    EXPECT_FALSE(player.IsStarted());
+    TimeEvents events;
+    player.SetOutputWindow(0);
+    player.SetTimeChangedHandler(&CountTimeEvent, &events);
+    player.OpenMedia("/nonexistent/CLIP0001.MOV");
+    player.OpenMedia(nullptr);
+    player.Play();
+    player.Pause();
+    player.Stop();
+    player.SetTime(1000);
+    player.SetMute(true);
+    player.SetVolume(80);
+    EXPECT_EQ(player.GetLength(), 0);
+    EXPECT_EQ(player.GetTime(), 0);
+    EXPECT_EQ(player.GetVolume(), 0);
+    EXPECT_FALSE(player.GetMute());
+    EXPECT_EQ(events.nCount, 0);
+}
+
+TEST(VideoPlayer, EmptyPlayerShowsZeroLengthAndProgress)
+{
+    CVideoPlayer player;
+    EXPECT_EQ(CPlayerDlg::FormatTimeText(player.GetTime(), player.GetLength()), "00:00:00/00:00:00");
+    EXPECT_EQ(CPlayerDlg::ProgressPercent(player.GetTime(), player.GetLength()), 0);
+}
+
+TEST(TimeDisplay, FormatAndProgress)
+{
+    EXPECT_EQ(CPlayerDlg::FormatTimeText(65000, 180000), "00:01:05/00:03:00");
+    EXPECT_EQ(CPlayerDlg::ProgressPercent(65000, 180000), 36);
+    EXPECT_EQ(CPlayerDlg::ProgressPercent(5000, 0), 0);
+    EXPECT_EQ(CPlayerDlg::ProgressPercent(180000, 180000), 100);
+    // Hours are the hours within a day; milliseconds are truncated.
+    EXPECT_EQ(CPlayerDlg::FormatTimeText(25LL * 3600 * 1000 + 999, 3600LL * 1000 * 24 + 61999),
+              "01:00:00/00:01:01");
+}
+
+TEST(TimeDisplay, EngineEventsAreHandledOnTheGuiThread)
+{
+    CPlayerDlg dlg;
+    dlg.Create();
+    dlg.m_timeText.setText(QStringLiteral("marker"));
+    dlg.m_nLength = 12345;
+
+    libvlc_event_t event{};
+    event.type = libvlc_MediaPlayerTimeChanged;
+    event.u.media_player_time_changed.new_time = 1000;
+    std::thread engineThread([&] {
+        for (int i = 0; i < 50; ++i)
+            CPlayerDlg::OnVideoEvent(&event, &dlg);
+    });
+    engineThread.join();
+    // Nothing was touched from the engine's thread...
+    EXPECT_EQ(dlg.m_timeText.text(), "marker");
+    EXPECT_EQ(dlg.m_nLength, 12345);
+    // ...the update runs once the GUI thread gets to it.
+    ASSERT_TRUE(WaitFor([&] { return dlg.m_timeText.text() != "marker"; }, 2000));
+    EXPECT_EQ(dlg.m_timeText.text(), "00:00:00/00:00:00");
+    EXPECT_LE(dlg.m_nLength, 0);
+
+    event.type = libvlc_MediaPlayerPlaying;
+    dlg.m_timeText.setText(QStringLiteral("other"));
+    CPlayerDlg::OnVideoEvent(&event, &dlg);
+    CPlayerDlg::OnVideoEvent(&event, nullptr);
+    QTest::qWait(50);
+    EXPECT_EQ(dlg.m_timeText.text(), "other");
+}
+
+TEST(TimeDisplay, PlayingClipUpdatesTimeTextAndProgress)
+{
+    const QString path = TestClips::Make(TestClips::Mp4H264, 4);
+    ASSERT_FALSE(path.isEmpty());
+    CPlayerDlg dlg;
+    dlg.Create();
+    dlg.show();
+    dlg.m_player.OpenMedia(QFile::encodeName(path).constData());
+    dlg.m_player.Play();
+    ASSERT_TRUE(WaitFor([&] { return dlg.m_seekSlider.GetPos() >= 25; }, 10000));
+    EXPECT_NEAR(double(dlg.m_nLength), 4000.0, 200.0);
+    EXPECT_TRUE(dlg.m_timeText.text().endsWith("/00:00:04") || dlg.m_timeText.text().endsWith("/00:00:03"))
+        << dlg.m_timeText.text().toStdString();
+    dlg.m_player.Stop();
+}
