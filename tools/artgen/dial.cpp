@@ -111,12 +111,14 @@ void DrawDialScale(QPainter& p)
 
     // Numbers sit just inside the major ticks: each label is pushed in by its own extent
     // along the radius, so wide labels at the top keep the same gap as narrow ones at the sides.
-    const QFont numbers = font(QStringLiteral("DejaVu Sans Condensed"), 9, QFont::Bold);
-    const QFontMetricsF fm(numbers);
-    p.setFont(numbers);
+    const QFont narrow = font(QStringLiteral("DejaVu Sans Condensed"), 9, QFont::Bold);
+    const QFont tight = font(QStringLiteral("DejaVu Sans Condensed"), 9, QFont::Bold, -0.6);
     for (int v = 0; v <= 240; v += 20) {
         const double a = DialAngle(v);
         const QString label = QString::number(v);
+        const QFont& f = v >= 100 ? tight : narrow;
+        const QFontMetricsF fm(f);
+        p.setFont(f);
         const double hw = fm.horizontalAdvance(label) / 2.0, hh = fm.capHeight() / 2.0;
         const double rad = a * kPi / 180.0;
         const double extent = std::fabs(std::cos(rad)) * hw + std::fabs(std::sin(rad)) * hh;

@@ -40,9 +40,9 @@ QPainterPath mirrored(const QPainterPath& p)
 
 QPainterPath skipBack()
 {
-    QPainterPath p = roundRect(8.5, 9.5, 2.6, 13, 0.8);
-    p = p.united(rounded({{12.6, 16}, {18.0, 11.2}, {18.0, 20.8}}, 0.9));
-    p = p.united(rounded({{18.4, 16}, {23.8, 11.2}, {23.8, 20.8}}, 0.9));
+    QPainterPath p = roundRect(8.0, 10.0, 3.0, 12.0, 0.8);
+    p = p.united(rounded({{12.4, 16}, {17.8, 11.0}, {17.8, 21.0}}, 1.0));
+    p = p.united(rounded({{18.4, 16}, {23.8, 11.0}, {23.8, 21.0}}, 1.0));
     return p;
 }
 
@@ -60,8 +60,8 @@ QPainterPath GlyphPath(int id)
     case 156: // play
         return rounded({{12.2, 9.6}, {22.6, 16}, {12.2, 22.4}}, 1.1);
     case 163: { // pause
-        QPainterPath p = roundRect(10.5, 9.0, 4.4, 14.0, 1.2);
-        return p.united(roundRect(17.1, 9.0, 4.4, 14.0, 1.2));
+        QPainterPath p = roundRect(10.0, 9.0, 5.0, 14.0, 1.2);
+        return p.united(roundRect(17.0, 9.0, 5.0, 14.0, 1.2));
     }
     case 165: // stop
         return roundRect(10.0, 10.0, 12.0, 12.0, 2.2);
@@ -70,8 +70,8 @@ QPainterPath GlyphPath(int id)
     case 162:
         return mirrored(skipBack());
     case 161: { // eject
-        QPainterPath p = rounded({{16, 9.2}, {22.2, 16.4}, {9.8, 16.4}}, 1.0);
-        return p.united(roundRect(9.0, 19.6, 14.0, 3.2, 1.0));
+        QPainterPath p = rounded({{16, 9.0}, {22.2, 16.0}, {9.8, 16.0}}, 1.0);
+        return p.united(roundRect(9.0, 20.0, 14.0, 3.0, 0.8));
     }
     case 160: { // list
         QPainterPath p;

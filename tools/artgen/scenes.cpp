@@ -197,7 +197,7 @@ QImage EarthPicture()
             isLand = 1;
             const double dry = 0.5 + 0.5 * detail.Fbm(q.x * 3 + 2, q.y * 3, q.z * 3, 4)
                                + 0.35 * std::exp(-std::pow((std::fabs(lat) - 0.42) / 0.18, 2));
-            const Rgbf green{0.13, 0.30, 0.12}, olive{0.33, 0.38, 0.20}, sand{0.66, 0.56, 0.38};
+            const Rgbf green{0.08, 0.30, 0.08}, olive{0.34, 0.40, 0.16}, sand{0.74, 0.60, 0.36};
             surf = dry < 0.6 ? lerp(green, olive, dry / 0.6) : lerp(olive, sand, clamp01((dry - 0.6) / 0.4));
             surf = lerp(surf, Rgbf{0.42, 0.36, 0.30}, smoothstep(0.22, 0.42, h));
         } else {
