@@ -9,6 +9,7 @@
 #include <QMessageBox>
 
 #include <X11/Xlib.h>
+#include <chrono>
 #include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcTrace, "deruziz.trace", QtWarningMsg)
@@ -28,6 +29,15 @@ void SetEnvDefault(const char* name, const char* value)
 }
 
 } // namespace
+
+void TraceStartup(const char* pszWhat)
+{
+    if (!lcStartup().isInfoEnabled())
+        return;
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::chrono::system_clock::now().time_since_epoch());
+    qCInfo(lcStartup, "%s at %lld ns", pszWhat, static_cast<long long>(ns.count()));
+}
 
 CPlayerApp* AfxGetApp()
 {
@@ -65,6 +75,7 @@ void CPlayerApp::PrepareApplication(QApplication& app)
     app.setApplicationName(AfxGetAppTitle());
     app.setOrganizationName(QStringLiteral("Orvane"));
     app.setQuitOnLastWindowClosed(false);
+    TraceStartup("application ready");
 }
 
 void CPlayerApp::ShowAlreadyRunning()
@@ -87,6 +98,7 @@ BOOL CPlayerApp::InitInstance()
 
     {
         CPlayerDlg dlg;
+        TraceStartup("main window constructed");
         m_pMainWnd = &dlg;
         dlg.DoModal();
         m_pMainWnd = nullptr;

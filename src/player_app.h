@@ -40,6 +40,9 @@ public:
     QWidget* m_pMainWnd = nullptr;
 };
 
+// Writes a start-up milestone with the wall-clock time (silent unless deruziz.startup is on).
+void TraceStartup(const char* pszWhat);
+
 CPlayerApp* AfxGetApp();
 QWidget* AfxGetMainWnd();
 // Caption of the program's message boxes.

@@ -18,8 +18,6 @@
 
 #include <vlc/vlc.h>
 
-#include <chrono>
-
 namespace {
 
 constexpr int kTitleStripHeight = 26;
@@ -101,7 +99,9 @@ void CPlayerDlg::Create()
         return;
     m_bCreated = true;
     DoDataExchange();
+    TraceStartup("controls created");
     OnInitDialog();
+    TraceStartup("window initialised");
 }
 
 int CPlayerDlg::DoModal()
@@ -298,9 +298,7 @@ void CPlayerDlg::paintEvent(QPaintEvent* pEvent)
     CBkDialog::paintEvent(pEvent);
     if (!m_bShownOnce) {
         m_bShownOnce = true;
-        qCInfo(lcStartup, "main window shown at %lld ns",
-               static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                   std::chrono::system_clock::now().time_since_epoch()).count()));
+        TraceStartup("main window shown");
     }
     for (CSkinButton* pButton : Buttons())
         pButton->UseParentBackground(TRUE);

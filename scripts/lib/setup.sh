@@ -8,7 +8,7 @@ DERUZIZ_RUN_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-webengine-dev qt6-webengine-dev-tools qt6-webchannel-dev libqt6webenginecore6-bin
   libgl-dev libxkbcommon-dev libx11-dev
-  libvlc-dev vlc-plugin-base vlc-plugin-video-output
+  libvlc-dev libvlc-bin vlc-plugin-base vlc-plugin-video-output
   libjs-leaflet fonts-noto-cjk fonts-dejavu-core
 )
 

@@ -1,6 +1,7 @@
 #include "framework/fileerror.h"
 
 #include <cerrno>
+#include <utility>
 
 CFileException::CFileException(Cause cause, std::string fileName, int osError)
     : std::runtime_error("file error: " + fileName),
