@@ -80,8 +80,9 @@ TEST_F(MainWindowTest, EveryControlAtItsIdRectangleAndClass)
         const QRect rc = tmpl.ToPixels(item.rcUnits);
         EXPECT_EQ(pControl->pos(), rc.topLeft()) << "control " << item.nId;
         // The gauge and the sliders take the size of their pictures.
-        if (item.nId != 1009 && item.nId != 1006 && item.nId != 1007)
+        if (item.nId != 1009 && item.nId != 1006 && item.nId != 1007) {
             EXPECT_EQ(pControl->size(), rc.size()) << "control " << item.nId;
+        }
         EXPECT_TRUE(pControl->isVisible()) << "control " << item.nId;
     }
     for (int nId = 2; nId <= 13; ++nId)
