@@ -1,0 +1,148 @@
+#include "meter.h"
+
+#include "framework/resources.h"
+#include "memdc.h"
+
+#include <QAccessible>
+#include <QAccessibleValueInterface>
+#include <QAccessibleWidget>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace {
+
+class CMeterAccessible : public QAccessibleWidget, public QAccessibleValueInterface
+{
+public:
+    explicit CMeterAccessible(CMeter* pMeter) : QAccessibleWidget(pMeter, QAccessible::ProgressBar) {}
+
+    CMeter* Meter() const { return static_cast<CMeter*>(widget()); }
+
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    QString text(QAccessible::Text type) const override
+    {
+        switch (type) {
+        case QAccessible::Name: {
+            const QString strName = widget()->accessibleName();
+            return strName.isEmpty() ? QStringLiteral("Gauge") : strName;
+        }
+        case QAccessible::Value:
+            return QString::number(Meter()->GetPos());
+        default:
+            return QAccessibleWidget::text(type);
+        }
+    }
+
+    QVariant currentValue() const override { return Meter()->GetPos(); }
+    void setCurrentValue(const QVariant&) override {}  // the gauge only displays
+    QVariant maximumValue() const override { return Meter()->GetRangeMax(); }
+    QVariant minimumValue() const override { return Meter()->GetRangeMin(); }
+    QVariant minimumStepSize() const override { return 1; }
+};
+
+QAccessibleInterface* MeterAccessibleFactory(const QString& strClassName, QObject* pObject)
+{
+    if (strClassName == QLatin1String("CMeter") && pObject && pObject->isWidgetType())
+        return new CMeterAccessible(static_cast<CMeter*>(pObject));
+    return nullptr;
+}
+
+} // namespace
+
+CMeter::CMeter(QWidget* pParent) : QWidget(pParent), m_pNeedleFrames(NeedleFrames)
+{
+    static const bool s_bFactory = (QAccessible::installFactory(&MeterAccessibleFactory), true);
+    Q_UNUSED(s_bFactory);
+    // The paint covers the drawing rectangle; nothing is erased beneath it.
+    setAttribute(Qt::WA_NoSystemBackground);
+}
+
+CMeter::~CMeter() = default;
+
+BOOL CMeter::SetDialBitmap(UINT nBitmapId)
+{
+    return SetDialImage(Resources::LoadBitmap(nBitmapId));
+}
+
+BOOL CMeter::SetDialImage(const QImage& image)
+{
+    m_bmDial = QImage();
+    if (image.isNull()) {
+        m_bDialLoaded = FALSE;
+        return FALSE;
+    }
+    m_bmDial = image.convertToFormat(QImage::Format_RGB32);
+    m_nDialWidth = m_bmDial.width();
+    m_nDialHeight = m_bmDial.height();
+    resize(m_nDialWidth, m_nDialHeight);
+    m_rcClient = rect();
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_bDialLoaded = TRUE;
+    return TRUE;
+}
+
+void CMeter::SetRange(int nMin, int nMax, BOOL bRedraw)
+{
+    m_nMin = nMin;
+    m_nMax = nMax;
+    const int nOldPos = m_nPos;
+    if (m_nPos < m_nMin)
+        m_nPos = m_nMin;
+    if (m_nPos > m_nMax)
+        m_nPos = m_nMax;
+    if (m_nPos != nOldPos)
+        NotifyValueChanged();
+    if (bRedraw)
+        update();
+}
+
+void CMeter::SetPos(int nPos)
+{
+    const int nOldPos = m_nPos;
+    m_nPos = nPos;
+    if (m_nPos > m_nMax)
+        m_nPos = m_nMax;
+    if (m_nPos < m_nMin)
+        m_nPos = m_nMin;
+    if (m_nPos != nOldPos)
+        NotifyValueChanged();
+    update();
+}
+
+int CMeter::FrameIndex() const
+{
+    // The table has 121 frames whatever range a caller sets.
+    return std::clamp(m_nPos, 0, NEEDLE_FRAME_COUNT - 1);
+}
+
+void CMeter::Paint(QPainter& dc)
+{
+    CMemDC memDC(&dc, &m_rcClient);
+    if (!memDC.IsValid())
+        return;
+    if (m_bDialLoaded)
+        memDC->drawImage(QPoint(0, 0), m_bmDial, QRect(0, 0, m_nDialWidth, m_nDialHeight));
+    for (const NeedlePixel* pPixel = m_pNeedleFrames[FrameIndex()]; pPixel->x != 0 || pPixel->y != 0; ++pPixel)
+        memDC.SetPixel(pPixel->x, pPixel->y, RGB(pPixel->red, pPixel->green, pPixel->blue));
+}
+
+void CMeter::paintEvent(QPaintEvent*)
+{
+    QPainter dc(this);
+    Paint(dc);
+}
+
+void CMeter::NotifyValueChanged()
+{
+    if (QAccessible::isActive()) {
+        QAccessibleValueChangeEvent event(this, m_nPos);
+        QAccessible::updateAccessibility(&event);
+    }
+}
