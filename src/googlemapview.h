@@ -1,0 +1,81 @@
+#pragma once
+
+#include "framework/wintypes.h"
+
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <memory>
+
+class CBrowserControlSite;
+class CBrowserOccManager;
+class QUrl;
+class QWebEngineLoadingInfo;
+class QWebEnginePage;
+class QWebEngineView;
+
+// The embedded map browser: shows the program's own pages (res://<module>/<name>), reports each
+// navigation to the main window by a sent WM_MAP_* message, and runs page functions for the program.
+// The browser itself is a child of this view with the view's whole client area.
+class CGoogleMapView : public QWidget
+{
+    Q_OBJECT
+public:
+    // Control ID of the browser inside the view.
+    static constexpr int AFX_IDW_PANE_FIRST = 0xE900;
+
+    explicit CGoogleMapView(QWidget* pParent = nullptr);
+    ~CGoogleMapView() override;
+    CGoogleMapView(const CGoogleMapView&) = delete;
+    CGoogleMapView& operator=(const CGoogleMapView&) = delete;
+
+    // Registers the res: scheme with the web engine; must run before the QApplication exists.
+    static void RegisterUrlScheme();
+
+    // Takes the place, size and ID of pParent's child controlId, which is deleted (a plain
+    // control owned by its parent). FALSE if there is no such child or no browser.
+    BOOL CreateFromStatic(int controlId, QWidget* pParent);
+    BOOL Create(const QRect& rect, QWidget* pParent, int nID);
+
+    // Navigates to res://<module>/<name>; the WM_MAP_* messages report the progress.
+    // FALSE only if the view has no browser or the module cannot be named.
+    BOOL NavigateResource(const QString& name);
+
+    // Runs name( ), name(a), name(a,b) or name(a,b,c) in the current document, arguments
+    // inserted as they are. Nothing happens before a document has completed. Always TRUE.
+    BOOL CallPageFunction(const QString& name);
+    BOOL CallPageFunction(const QString& name, const QString& strArg1);
+    BOOL CallPageFunction(const QString& name, const QString& strArg1, const QString& strArg2);
+    BOOL CallPageFunction(const QString& name, const QString& strArg1, const QString& strArg2,
+                          const QString& strArg3);
+    // The script text CallPageFunction runs (zero to three arguments).
+    static QString FormatPageCall(const QString& name, const QStringList& arguments);
+
+    QWebEngineView* GetBrowser() const { return m_pBrowser.get(); }
+    // The page whose document the latest navigation brought; null before the first one.
+    QWebEnginePage* GetHtmlDocument() const;
+
+    // URL of the latest before-navigate or document-complete event.
+    QString m_strURL;
+
+protected:
+    void resizeEvent(QResizeEvent* pEvent) override;
+
+private:
+    void OnBeforeNavigate2(const QUrl& url);
+    void OnNavigateComplete2(const QUrl& url);
+    void OnLoadingChanged(const QWebEngineLoadingInfo& info);
+    void OnDocumentComplete(const QUrl& url);
+    void OnProgressChange(int nProgress);
+    BOOL RunPageCall(const QString& name, const QStringList& arguments);
+    void SendToMainWnd(int nMessage);
+
+    QPointer<QWebEnginePage> m_pHtmlDoc;
+    std::unique_ptr<CBrowserOccManager> m_pOccManager;
+    std::unique_ptr<CBrowserControlSite> m_pSite;
+    std::unique_ptr<QWebEngineView> m_pBrowser;
+    // A before-navigate was sent and its navigate-complete is still due.
+    bool m_bNavigatePending = false;
+};

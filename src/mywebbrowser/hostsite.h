@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QPointer>
+#include <QUrl>
+#include <QWebChannel>
+#include <QWebEnginePage>
+
+#include <memory>
+
+class CImpIDispatch;
+class CResSchemeHandler;
+class QKeyEvent;
+class QWebEngineProfile;
+class QWebEngineView;
+
+// The page the map view shows, customised as the program's browser host: it hands the page
+// the program's external object, shows alerts as the program's own message box, keeps the
+// view on the program's own res: pages and swallows the refresh, open, print and new-window keys.
+class CBrowserControlSite : public QWebEnginePage
+{
+    Q_OBJECT
+public:
+    explicit CBrowserControlSite(QWebEngineProfile* pProfile, QObject* pParent = nullptr);
+    ~CBrowserControlSite() override;
+
+    static constexpr const char* kAlertCaption = "自定义浏览器";
+
+    // The application's external object with one reference added for this page, or null if
+    // the application has none.
+    CImpIDispatch* GetExternal();
+
+    // Customises the widget that shows this page: no context menu, and the key filter on the
+    // widget itself and on whatever child it renders in.
+    void AttachTo(QWebEngineView* pView);
+
+    // F5 with any modifiers, or Ctrl with O, P or N.
+    static bool IsSwallowedKey(const QKeyEvent& event);
+
+    // The text injected into every page before its own script runs: the web channel client and
+    // window.external over it (with the members of the object), or nothing without an object.
+    static QString ExternalScript(bool bHasExternal);
+
+Q_SIGNALS:
+    // A navigation of the view to one of the program's pages is about to start.
+    void BeforeNavigate(const QUrl& url);
+
+protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
+    void javaScriptAlert(const QUrl& securityOrigin, const QString& msg) override;
+    QWebEnginePage* createWindow(WebWindowType type) override;
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message, int lineNumber,
+                                  const QString& sourceID) override;
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+
+private:
+    QWebChannel m_channel;
+    QPointer<CImpIDispatch> m_pExternal;
+};
+
+// Makes the pages of one map view: an off-the-record profile naming the program in its
+// User-Agent, serving the res: scheme from the program's resources, without scroll bars.
+class CBrowserOccManager
+{
+public:
+    CBrowserOccManager();
+    ~CBrowserOccManager();
+    CBrowserOccManager(const CBrowserOccManager&) = delete;
+    CBrowserOccManager& operator=(const CBrowserOccManager&) = delete;
+
+    // A new page for a view; the caller owns it and must delete it before this manager.
+    std::unique_ptr<CBrowserControlSite> CreateSite();
+
+    QWebEngineProfile* Profile() const { return m_pProfile.get(); }
+
+private:
+    std::unique_ptr<CResSchemeHandler> m_pSchemeHandler;
+    std::unique_ptr<QWebEngineProfile> m_pProfile;
+};
