@@ -186,11 +186,8 @@ BOOL CPlayerDlg::OnInitDialog()
     m_nPlayState = PLAY_IDLE;
     m_volumeSlider.SetPos(50);
 
-    for (CVideoListCtrl* pList : {&m_listLeft, &m_listRight}) {
-        pList->setRootIsDecorated(false);
-        pList->setSelectionMode(QAbstractItemView::SingleSelection);
-        pList->setSelectionBehavior(QAbstractItemView::SelectRows);
-    }
+    m_listLeft.SetUpReportView();
+    m_listRight.SetUpReportView();
     m_nPage = 0;
     m_nActiveList = 1;
     for (CVideoListCtrl* pList : {&m_listLeft, &m_listRight}) {

@@ -2,10 +2,13 @@
 
 #include <QTreeWidget>
 
-// A play-list view; its columns and rows come with the play list.
+// A play-list view in report style: four centred columns of fixed width.
 class CVideoListCtrl : public QTreeWidget
 {
     Q_OBJECT
 public:
-    explicit CVideoListCtrl(QWidget* pParent = nullptr) : QTreeWidget(pParent) {}
+    explicit CVideoListCtrl(QWidget* pParent = nullptr);
+
+    // Report style, full-row single selection and the four columns.
+    void SetUpReportView();
 };

@@ -5,6 +5,7 @@
 #include "player_dlg.h"
 
 #include <QAction>
+#include <QHeaderView>
 #include <QApplication>
 #include <QMenu>
 #include <QMessageBox>
@@ -138,6 +139,23 @@ TEST_F(MainWindowTest, TooltipsAndInitialTexts)
     EXPECT_EQ(s_pDlg->m_seekSlider.GetPos(), 0);
     EXPECT_FALSE(s_pDlg->m_bWaitTimer);
     EXPECT_FALSE(s_pDlg->m_bPositionTimer);
+}
+
+TEST_F(MainWindowTest, ListViewsHaveFourFixedCentredColumns)
+{
+    for (CVideoListCtrl* pList : {&s_pDlg->m_listLeft, &s_pDlg->m_listRight}) {
+        ASSERT_EQ(pList->columnCount(), 4);
+        const QStringList titles = {"File Name", "Date", "Time", "Log"};
+        const int widths[] = {117, 85, 70, 40};
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(pList->headerItem()->text(i), titles[i]);
+            EXPECT_EQ(pList->columnWidth(i), widths[i]);
+            EXPECT_EQ(pList->header()->sectionResizeMode(i), QHeaderView::Fixed);
+        }
+        EXPECT_EQ(pList->selectionMode(), QAbstractItemView::SingleSelection);
+        EXPECT_EQ(pList->selectionBehavior(), QAbstractItemView::SelectRows);
+        EXPECT_EQ(pList->palette().color(QPalette::Base), QColor(235, 235, 255));
+    }
 }
 
 TEST_F(MainWindowTest, IdlePictureFillsTheVideoArea)
