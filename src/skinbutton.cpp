@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QEnterEvent>
 #include <QFocusEvent>
+#include <QFontMetrics>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -111,6 +112,32 @@ void DrawDisabledImage(QPainter* pDC, const QPoint& pt, const QImage& image, con
         pDC->drawImage(nPass == 0 ? pt + QPoint(1, 1) : pt, shape);
     }
 }
+
+} // namespace
+
+// Long tips wrap at word boundaries so that no line is wider than 400 pixels.
+QString CSkinButton::WrapHint(const QString& strText, const QFont& font)
+{
+    constexpr int kMaxTipWidth = 400;
+    const QFontMetrics fm(font);
+    QStringList lines;
+    for (const QString& strParagraph : strText.split(QLatin1Char('\n'))) {
+        QString strLine;
+        for (const QString& strWord : strParagraph.split(QLatin1Char(' '))) {
+            const QString strLonger = strLine.isEmpty() ? strWord : strLine + QLatin1Char(' ') + strWord;
+            if (!strLine.isEmpty() && fm.horizontalAdvance(strLonger) > kMaxTipWidth) {
+                lines << strLine;
+                strLine = strWord;
+            } else {
+                strLine = strLonger;
+            }
+        }
+        lines << strLine;
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+namespace {
 
 class CSkinButtonAccessible : public QAccessibleWidget
 {
@@ -773,7 +800,7 @@ bool CSkinButton::event(QEvent* pEvent)
             pEvent->ignore();
             return true;
         }
-        QToolTip::showText(pHelp->globalPos(), m_strHint, this, m_rcHintTool);
+        QToolTip::showText(pHelp->globalPos(), WrapHint(m_strHint, QToolTip::font()), this, m_rcHintTool);
         return true;
     }
     case QEvent::PaletteChange:
@@ -781,6 +808,7 @@ bool CSkinButton::event(QEvent* pEvent)
         m_bkCache = QImage();
         break;
     case QEvent::WindowBlocked:
+    case QEvent::Hide:
         EndHover();
         break;
     default:

@@ -2,6 +2,7 @@
 
 #include "framework/wintypes.h"
 
+#include <QFont>
 #include <QImage>
 #include <QPushButton>
 #include <QRect>
@@ -55,6 +56,8 @@ public:
     void SetHintText(UINT nStringId, BOOL bActivate);
     void ActivateHint(BOOL bActivate);
     QString GetHintText() const { return m_strHint; }
+    // The tip as shown: wrapped at word boundaries to lines of at most 400 pixels.
+    static QString WrapHint(const QString& strText, const QFont& font);
 
     // Shows the parent's pixels behind the button from now on, captured afresh at the next
     // paint. The owner calls it after it has painted its own background.

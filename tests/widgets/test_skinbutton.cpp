@@ -578,6 +578,23 @@ TEST(SkinButton, TooltipTextAreaAndAccessibleName)
     EXPECT_EQ(pIface->text(QAccessible::Name), QStringLiteral("Pause Video"));
 }
 
+TEST(SkinButton, LongTipsWrapAtFourHundredPixels)
+{
+    const QFont font = QToolTip::font();
+    const QString strShort = QStringLiteral("File List Previous Page");
+    EXPECT_EQ(CSkinButton::WrapHint(strShort, font), strShort);
+    QString strLong;
+    for (int i = 0; i < 40; ++i)
+        strLong += QStringLiteral("word%1 ").arg(i);
+    strLong = strLong.trimmed();
+    const QString strWrapped = CSkinButton::WrapHint(strLong, font);
+    const QStringList lines = strWrapped.split(QLatin1Char('\n'));
+    EXPECT_GT(lines.size(), 1);
+    for (const QString& strLine : lines)
+        EXPECT_LE(QFontMetrics(font).horizontalAdvance(strLine), 400) << strLine.toStdString();
+    EXPECT_EQ(QString(strWrapped).replace(QLatin1Char('\n'), QLatin1Char(' ')), strLong) << "only breaks, no loss";
+}
+
 TEST(SkinButton, AccessiblePressClicks)
 {
     CSkinButton button;

@@ -227,6 +227,8 @@ TEST(TransparentStatic, ScreenReadersReadItsText)
 {
     CTransparentStatic label;
     label.setText(QStringLiteral("E:000.000000"));
+    EXPECT_TRUE(label.inherits("CTransparentStatic"));
+    EXPECT_TRUE(label.inherits("QLabel"));
     QAccessibleInterface* pIface = QAccessible::queryAccessibleInterface(&label);
     ASSERT_NE(pIface, nullptr);
     EXPECT_EQ(pIface->role(), QAccessible::StaticText);
