@@ -4,7 +4,9 @@
 
 int main(int argc, char** argv)
 {
+    TraceStartup("main entered");
     CPlayerApp::PrepareEnvironment();
+    TraceStartup("environment prepared");
     QApplication app(argc, argv);
     CPlayerApp::PrepareApplication(app);
     AfxGetApp()->InitInstance();

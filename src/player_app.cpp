@@ -4,12 +4,14 @@
 #include "googlemapview.h"
 #include "mywebbrowser/impidispatch.h"
 #include "player_dlg.h"
+#include "videoplayer.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
 #include <X11/Xlib.h>
 #include <chrono>
+#include <string>
 #include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcTrace, "deruziz.trace", QtWarningMsg)
@@ -28,14 +30,24 @@ void SetEnvDefault(const char* name, const char* value)
         qputenv(name, value);
 }
 
+bool HasGpuRenderNode()
+{
+    for (int nNode = 128; nNode < 136; ++nNode) {
+        const std::string path = "/dev/dri/renderD" + std::to_string(nNode);
+        if (::access(path.c_str(), R_OK | W_OK) == 0)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 void TraceStartup(const char* pszWhat)
 {
-    if (!lcStartup().isInfoEnabled())
-        return;
     const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
         std::chrono::system_clock::now().time_since_epoch());
+    if (!lcStartup().isInfoEnabled())
+        return;
     qCInfo(lcStartup, "%s at %lld ns", pszWhat, static_cast<long long>(ns.count()));
 }
 
@@ -66,8 +78,15 @@ void CPlayerApp::PrepareEnvironment()
     // Chromium refuses its sandbox for root.
     if (::geteuid() == 0)
         SetEnvDefault("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    // Without a GPU (virtual X servers, most VMs) OpenGL is a slow software renderer that
+    // nothing here needs: the web view then draws with Qt Quick's software back end.
+    if (!HasGpuRenderNode()) {
+        SetEnvDefault("QT_QUICK_BACKEND", "software");
+        SetEnvDefault("QT_XCB_GL_INTEGRATION", "none");
+    }
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     CGoogleMapView::RegisterUrlScheme();
+    CVideoPlayerImpl::PreStart();
 }
 
 void CPlayerApp::PrepareApplication(QApplication& app)
@@ -108,6 +127,7 @@ BOOL CPlayerApp::InitInstance()
 
 int CPlayerApp::ExitInstance()
 {
+    CVideoPlayerImpl::DiscardPreStart();
     m_pExternalDispatch.reset();
     return 0;
 }

@@ -11,9 +11,11 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QTimer>
 #include <QWindow>
 
 #include <vlc/vlc.h>
@@ -179,6 +181,11 @@ BOOL CPlayerDlg::OnInitDialog()
     m_videoArea.setAttribute(Qt::WA_NativeWindow);
     m_videoArea.setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_videoArea.setLineWidth(1);
+    // Opaque, so that repainting it never repaints the dialog beneath it.
+    m_videoArea.setAutoFillBackground(true);
+    QPalette videoPalette = m_videoArea.palette();
+    videoPalette.setColor(QPalette::Window, Qt::black);
+    m_videoArea.setPalette(videoPalette);
     m_player.SetOutputWindow(static_cast<unsigned long>(m_videoArea.winId()));
     m_player.SetTimeChangedHandler(&CPlayerDlg::OnVideoEvent, this);
     m_player.SetVolume(50);
@@ -200,12 +207,24 @@ BOOL CPlayerDlg::OnInitDialog()
 
     ShowIdlePicture();
 
-    if (!m_mapView.CreateFromStatic(1004, this))
-        qCWarning(lcTrace, "the map view could not be created over its placeholder");
-    m_mapView.NavigateResource(QStringLiteral("StartUpPage.HTML"));
+    // Starting the web engine takes longer than all the rest of the start-up: the map view
+    // follows right after the window's first paint, so that the window appears at once.
+    if (isVisible() && m_bShownOnce)
+        CreateMapView();
+    else
+        m_bMapViewPending = true;
 
     m_nPageWait = 0;
     return TRUE;
+}
+
+void CPlayerDlg::CreateMapView()
+{
+    m_bMapViewPending = false;
+    if (!m_mapView.CreateFromStatic(1004, this))
+        qCWarning(lcTrace, "the map view could not be created over its placeholder");
+    m_mapView.NavigateResource(QStringLiteral("StartUpPage.HTML"));
+    TraceStartup("map view created");
 }
 
 void CPlayerDlg::SetupButtons()
@@ -296,6 +315,11 @@ void CPlayerDlg::paintEvent(QPaintEvent* pEvent)
     if (!m_bShownOnce) {
         m_bShownOnce = true;
         TraceStartup("main window shown");
+        if (m_bMapViewPending)
+            QTimer::singleShot(0, this, [this] {
+                if (m_bMapViewPending)
+                    CreateMapView();
+            });
     }
     for (CSkinButton* pButton : Buttons())
         pButton->UseParentBackground(TRUE);
@@ -402,6 +426,28 @@ qintptr CPlayerDlg::OnMapLoadComplete()
 
 void CPlayerDlg::TraceNav(const QString&)
 {
+}
+
+void CPlayerDlg::ShowScriptTestMessage()
+{
+    QMessageBox box(QMessageBox::NoIcon, AfxGetAppTitle(), QStringLiteral("我是一个调用应用程序的消息框!"),
+                    QMessageBox::Ok, this);
+    box.exec();
+}
+
+void CPlayerDlg::SendStartPoint()
+{
+    if (!m_startPoint.m_bValid)
+        return;
+    const QString strLat = QString::asprintf("%f", m_startPoint.m_dLatitude);
+    const QString strLng = QString::asprintf("%f", m_startPoint.m_dLongitude);
+    TraceNav(QStringLiteral("Call setCen:(%1,%2)\r\n").arg(strLat, strLng));
+    m_mapView.CallPageFunction(QStringLiteral("SetStartupCenterPoint"), strLat, strLng);
+}
+
+void CPlayerDlg::OnGpsPageInitialized()
+{
+    m_bGpsPageReady = true;
 }
 
 void CPlayerDlg::OnVideoEvent(const libvlc_event_t* pEvent, void* pUser)

@@ -5,6 +5,7 @@
 #include "gpspoint.h"
 #include "googlemapview.h"
 #include "meter.h"
+#include "mywebbrowser/impidispatch.h"
 #include "skinbutton.h"
 #include "transparentstatic.h"
 #include "videolistctrl.h"
@@ -42,7 +43,7 @@ public:
 };
 
 // The program's only window: a fixed-size, captionless, skinned dialog.
-class CPlayerDlg : public CBkDialog
+class CPlayerDlg : public CBkDialog, public IMapPageHost
 {
     Q_OBJECT
 public:
@@ -60,6 +61,11 @@ public:
     // Runs on libVLC's event thread: hands time changes to the GUI thread.
     static void OnVideoEvent(const libvlc_event_t* pEvent, void* pUser);
     void UpdateTimeDisplay();
+
+    // The map page's calls (window.external).
+    void ShowScriptTestMessage() override;
+    void SendStartPoint() override;
+    void OnGpsPageInitialized() override;
 
     static QString FormatTimeText(std::int64_t nElapsedMs, std::int64_t nLengthMs);
     static int ProgressPercent(std::int64_t nTimeMs, std::int64_t nLengthMs);
@@ -87,6 +93,7 @@ private:
     void ShowSystemMenu(const QPoint& ptGlobal);
     void SetupButtons();
     void ShowIdlePicture();
+    void CreateMapView();
     std::array<CSkinButton*, 12> Buttons();
 
 public:
@@ -120,6 +127,7 @@ public:
 private:
     bool m_bCreated = false;
     bool m_bShownOnce = false;
+    bool m_bMapViewPending = false;
     std::unique_ptr<QMenu> m_pSystemMenu;
     // Set while a time update is queued for the GUI thread, so that a burst of engine
     // events costs one update.

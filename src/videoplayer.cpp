@@ -2,9 +2,44 @@
 
 #include <vlc/vlc.h>
 
+#include <future>
+
+namespace {
+
+const char* const kProgramArgs[] = {"-I", "dumy", "--ignore-config", "--plugin-path=./plugins"};
+
+std::future<libvlc_instance_t*>& PreStarted()
+{
+    static std::future<libvlc_instance_t*> instance;
+    return instance;
+}
+
+} // namespace
+
+void CVideoPlayerImpl::PreStart()
+{
+    if (!PreStarted().valid())
+        PreStarted() = std::async(std::launch::async, [] {
+            return libvlc_new(int(std::size(kProgramArgs)), kProgramArgs);
+        });
+}
+
+void CVideoPlayerImpl::DiscardPreStart()
+{
+    if (!PreStarted().valid())
+        return;
+    if (libvlc_instance_t* pInstance = PreStarted().get())
+        libvlc_release(pInstance);
+}
+
 CVideoPlayerImpl::CVideoPlayerImpl()
 {
-    Start({"-I", "dumy", "--ignore-config", "--plugin-path=./plugins"});
+    if (PreStarted().valid()) {
+        m_pInstance = PreStarted().get();
+        StartPlayer();
+        return;
+    }
+    Start({std::begin(kProgramArgs), std::end(kProgramArgs)});
 }
 
 CVideoPlayerImpl::CVideoPlayerImpl(const std::vector<std::string>& args)
@@ -19,6 +54,11 @@ CVideoPlayerImpl::CVideoPlayerImpl(const std::vector<std::string>& args)
 void CVideoPlayerImpl::Start(const std::vector<const char*>& argv)
 {
     m_pInstance = libvlc_new(int(argv.size()), argv.data());
+    StartPlayer();
+}
+
+void CVideoPlayerImpl::StartPlayer()
+{
     if (!m_pInstance)
         return;
     m_pMediaPlayer = libvlc_media_player_new(m_pInstance);

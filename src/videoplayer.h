@@ -27,6 +27,13 @@ public:
 
     bool IsStarted() const { return m_pMediaPlayer != nullptr; }
 
+    // Starts libVLC with the program's arguments on a thread of its own, so that it loads its
+    // plug-ins while the window system is still being set up; the next engine object made
+    // with the program's arguments takes that instance over.
+    static void PreStart();
+    // Releases a pre-started instance that no engine took over.
+    static void DiscardPreStart();
+
     void SetOutputWindow(unsigned long nXWindow);
     void SetTimeChangedHandler(VideoEventCallback pfnCallback, void* pUser);
     void OpenMedia(const char* pszUtf8Path);
@@ -43,6 +50,7 @@ public:
 
 private:
     void Start(const std::vector<const char*>& argv);
+    void StartPlayer();
 
     libvlc_instance_t* m_pInstance = nullptr;
     libvlc_media_player_t* m_pMediaPlayer = nullptr;

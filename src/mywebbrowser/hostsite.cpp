@@ -208,9 +208,15 @@ void CBrowserControlSite::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel
     qCDebug(lcMapPage).noquote() << sourceID << lineNumber << message;
 }
 
-CBrowserOccManager::CBrowserOccManager()
-    : m_pSchemeHandler(std::make_unique<CResSchemeHandler>()), m_pProfile(std::make_unique<QWebEngineProfile>())
+CBrowserOccManager::CBrowserOccManager() : m_pSchemeHandler(std::make_unique<CResSchemeHandler>())
 {
+}
+
+QWebEngineProfile* CBrowserOccManager::Profile()
+{
+    if (m_pProfile)
+        return m_pProfile.get();
+    m_pProfile = std::make_unique<QWebEngineProfile>();
     m_pProfile->setHttpUserAgent(QString::fromUtf8(kUserAgentProduct) + QLatin1Char(' ') +
                                  m_pProfile->httpUserAgent());
     m_pProfile->installUrlSchemeHandler(CResSchemeHandler::kScheme, m_pSchemeHandler.get());
@@ -218,11 +224,12 @@ CBrowserOccManager::CBrowserOccManager()
     pSettings->setAttribute(QWebEngineSettings::ShowScrollBars, false);
     pSettings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     pSettings->setAttribute(QWebEngineSettings::ErrorPageEnabled, true);
+    return m_pProfile.get();
 }
 
 CBrowserOccManager::~CBrowserOccManager() = default;
 
 std::unique_ptr<CBrowserControlSite> CBrowserOccManager::CreateSite()
 {
-    return std::make_unique<CBrowserControlSite>(m_pProfile.get());
+    return std::make_unique<CBrowserControlSite>(Profile());
 }

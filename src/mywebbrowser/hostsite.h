@@ -70,7 +70,8 @@ public:
     // A new page for a view; the caller owns it and must delete it before this manager.
     std::unique_ptr<CBrowserControlSite> CreateSite();
 
-    QWebEngineProfile* Profile() const { return m_pProfile.get(); }
+    // Made on first use: starting the web engine is the slowest step of the program's start.
+    QWebEngineProfile* Profile();
 
 private:
     std::unique_ptr<CResSchemeHandler> m_pSchemeHandler;

@@ -2,6 +2,7 @@
 
 #include "framework/controlid.h"
 #include "framework/dialogtemplate.h"
+#include "player_app.h"
 #include "player_dlg.h"
 
 #include <QAction>
@@ -12,6 +13,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 
 #include <functional>
 #include <map>
@@ -41,9 +44,12 @@ void WhenModalAppears(std::function<void(QWidget*)> fn, int nTimeoutMs = 5000)
 class MainWindowTest : public ::testing::Test
 {
 protected:
+    // As the application runs its window: the external object first, then the window.
     static void SetUpTestSuite()
     {
+        AfxGetApp()->m_pExternalDispatch = std::make_unique<CImpIDispatch>();
         s_pDlg = new CPlayerDlg;
+        AfxGetApp()->m_pMainWnd = s_pDlg;
         s_pDlg->Create();
         s_pDlg->move(40, 40);
         s_pDlg->show();
@@ -51,8 +57,10 @@ protected:
     }
     static void TearDownTestSuite()
     {
+        AfxGetApp()->m_pMainWnd = nullptr;
         delete s_pDlg;
         s_pDlg = nullptr;
+        AfxGetApp()->m_pExternalDispatch.reset();
     }
 
     static CPlayerDlg* s_pDlg;
@@ -189,6 +197,75 @@ TEST_F(MainWindowTest, DraggingWorksFromTheTitleStripOnly)
     QTest::mouseRelease(s_pDlg, Qt::LeftButton, {}, ptBelow + QPoint(40, 40));
     QTest::qWait(100);
     EXPECT_EQ(s_pDlg->pos(), moved);
+}
+
+TEST_F(MainWindowTest, MapViewTakesThePlaceholderAndShowsTheStartPage)
+{
+    QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<CGoogleMapView*>(GetDlgItem(s_pDlg, 1004)) != nullptr, 10000);
+    QWidget* pView = GetDlgItem(s_pDlg, 1004);
+    EXPECT_EQ(pView, &s_pDlg->m_mapView);
+    EXPECT_EQ(pView->geometry(), QRect(646, 50, 304, 316));
+    QTRY_VERIFY_WITH_TIMEOUT(s_pDlg->m_mapView.m_strURL.endsWith("/StartUpPage.HTML"), 20000);
+    EXPECT_EQ(s_pDlg->m_nPageWait, 0);
+}
+
+TEST_F(MainWindowTest, AnswersTheLivePageWithItsStartPoint)
+{
+    QTRY_VERIFY_WITH_TIMEOUT(s_pDlg->m_mapView.GetBrowser() != nullptr, 10000);
+    ASSERT_EQ(dynamic_cast<IMapPageHost*>(AfxGetMainWnd()), static_cast<IMapPageHost*>(s_pDlg));
+
+    // No start point: the page is not answered and never gets ready.
+    s_pDlg->m_startPoint.m_bValid = false;
+    s_pDlg->m_bGpsPageReady = false;
+    s_pDlg->m_mapView.NavigateResource(QStringLiteral("GPS_VIEW.HTML"));
+    QTest::qWait(1500);
+    EXPECT_FALSE(s_pDlg->m_bGpsPageReady);
+
+    s_pDlg->m_startPoint.m_dLatitude = 10.5;
+    s_pDlg->m_startPoint.m_dLongitude = 20.25;
+    s_pDlg->m_startPoint.m_bValid = true;
+    s_pDlg->m_mapView.NavigateResource(QStringLiteral("GPS_VIEW.HTML"));
+    QTRY_VERIFY_WITH_TIMEOUT(s_pDlg->m_bGpsPageReady, 20000);
+    QVariant center;
+    s_pDlg->m_mapView.GetBrowser()->page()->runJavaScript(
+        QStringLiteral("CenterLat + ',' + CenterLng"), [&](const QVariant& v) { center = v; });
+    QTRY_VERIFY_WITH_TIMEOUT(center.isValid(), 5000);
+    EXPECT_EQ(center.toString(), "10.5,20.25");
+}
+
+TEST_F(MainWindowTest, ScriptTestMessageBox)
+{
+    QString strText, strTitle;
+    WhenModalAppears([&](QWidget* pBox) {
+        auto* pMessage = qobject_cast<QMessageBox*>(pBox);
+        ASSERT_NE(pMessage, nullptr);
+        strText = pMessage->text();
+        strTitle = pMessage->windowTitle();
+        pMessage->button(QMessageBox::Ok)->click();
+    });
+    s_pDlg->ShowScriptTestMessage();
+    EXPECT_EQ(strText, QStringLiteral("我是一个调用应用程序的消息框!"));
+    EXPECT_EQ(strTitle, "Deruziz");
+}
+
+TEST_F(MainWindowTest, IdleWindowDoesNotRepaintItself)
+{
+    struct PaintCounter : QObject
+    {
+        int nPaints = 0;
+        bool eventFilter(QObject*, QEvent* pEvent) override
+        {
+            if (pEvent->type() == QEvent::Paint)
+                ++nPaints;
+            return false;
+        }
+    } counter;
+    s_pDlg->update();
+    QTest::qWait(300);
+    s_pDlg->installEventFilter(&counter);
+    QTest::qWait(1000);
+    s_pDlg->removeEventFilter(&counter);
+    EXPECT_LE(counter.nPaints, 3) << "the window keeps repainting itself";
 }
 
 TEST_F(MainWindowTest, WindowMenuEndsWithSeparatorAndAbout)
