@@ -109,7 +109,7 @@ BENCHMARK(BM_LoadDayLog)->Unit(benchmark::kMillisecond);
 
 void BM_LoadRealLog(benchmark::State& state)
 {
-    const std::string path = std::string(DERUZIZ_SHARED_DATA_DIR) + "/gps/switzerland-car-1hz.log";
+    const std::string path = std::string(DERUZIZ_TEST_DATA_DIR) + "/gps/switzerland-car-1hz.log";
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     LoadTrack(state, path, static_cast<std::size_t>(in.tellg()));
 }

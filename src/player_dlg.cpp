@@ -173,6 +173,10 @@ BOOL CPlayerDlg::OnInitDialog()
     m_volumeSlider.SetRange(0, 100, FALSE);
     m_volumeSlider.SetPos(0);
 
+    m_seekSlider.setAccessibleName(QStringLiteral("Playback position"));
+    m_volumeSlider.setAccessibleName(QStringLiteral("Volume"));
+    m_meter.setAccessibleName(QStringLiteral("Speed"));
+
     m_meter.SetDialBitmap(154);
     m_meter.SetRange(0, 120, FALSE);
     m_meter.SetPos(0);

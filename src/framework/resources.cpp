@@ -24,12 +24,17 @@ QImage LoadIconImage(unsigned nId)
 
 QIcon LoadIcon(unsigned nId)
 {
+    // The small renderings where there are any (a window icon wants nothing larger),
+    // otherwise the icon's one picture.
     QIcon icon;
     const QString base = QStringLiteral(":/icons/%1").arg(nId);
-    for (const QString& path : {base + QStringLiteral(".png"), base + QStringLiteral("-32.png")}) {
+    for (int nSize : {32, 48, 64}) {
+        const QString path = base + QStringLiteral("-%1.png").arg(nSize);
         if (QFile::exists(path))
             icon.addFile(path);
     }
+    if (icon.isNull() && QFile::exists(base + QStringLiteral(".png")))
+        icon.addFile(base + QStringLiteral(".png"));
     return icon;
 }
 

@@ -393,7 +393,7 @@ class RealLogs : public ::testing::TestWithParam<RealLog>
 TEST_P(RealLogs, LoadAsRecordedByTheReceiver)
 {
     const RealLog& log = GetParam();
-    const std::string path = std::string(DERUZIZ_SHARED_DATA_DIR) + "/gps/" + log.m_name;
+    const std::string path = std::string(DERUZIZ_TEST_DATA_DIR) + "/gps/" + log.m_name;
     const std::string text = ReadWhole(path);
     ASSERT_FALSE(text.empty()) << path;
 

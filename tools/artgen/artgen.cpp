@@ -177,7 +177,12 @@ int main(int argc, char** argv)
     write(saveRgb(IdlePicture(), at(QStringLiteral("bitmaps/171.png"))), at(QStringLiteral("bitmaps/171.png")));
 
     write(saveArgb(AppIcon(256), at(QStringLiteral("icons/128.png"))), at(QStringLiteral("icons/128.png")));
-    write(saveArgb(AppIcon(32), at(QStringLiteral("icons/128-32.png"))), at(QStringLiteral("icons/128-32.png")));
+    // The window icon takes the small sizes only: handing a window manager 256 x 256 pixels
+    // costs the start-up more than it gains.
+    for (int nSize : {32, 48, 64}) {
+        const QString name = QStringLiteral("icons/128-%1.png").arg(nSize);
+        write(saveArgb(AppIcon(nSize), at(name)), at(name));
+    }
     write(saveArgb(CloseIcon(), at(QStringLiteral("icons/130.png"))), at(QStringLiteral("icons/130.png")));
 
     write(saveJpeg(EarthPicture(), at(QStringLiteral("html/GPS.JPG")), 92), at(QStringLiteral("html/GPS.JPG")));
