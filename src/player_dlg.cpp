@@ -8,13 +8,13 @@
 #include "video.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <QWindow>
 
@@ -154,6 +154,10 @@ BOOL CPlayerDlg::OnInitDialog()
     m_pSystemMenu->addAction(QStringLiteral("Move"), this, [this] { OnSysCommand(SC_MOVE); });
     m_pSystemMenu->addAction(QStringLiteral("Minimize"), this, [this] { OnSysCommand(SC_MINIMIZE); });
     m_pSystemMenu->addAction(QStringLiteral("Close"), this, [this] { OnSysCommand(SC_CLOSE); });
+    // Alt+Space opens it wherever the focus is, as a window's system menu does.
+    auto* pMenuKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
+    connect(pMenuKey, &QShortcut::activated, this,
+            [this] { ShowSystemMenu(mapToGlobal(QPoint(0, kTitleStripHeight))); });
     const QString strAboutMenu = Resources::LoadString(101);
     if (!strAboutMenu.isEmpty()) {
         m_pSystemMenu->addSeparator();
@@ -164,19 +168,10 @@ BOOL CPlayerDlg::OnInitDialog()
     SetBackgroundBitmap(132);
     SetupButtons();
 
-    m_seekSlider.SetChannelBitmaps(145, 148);
-    m_seekSlider.SetThumbBitmaps(147, 146, TRUE, 0xFF000000, 0, 0);
-    m_seekSlider.SetRange(0, 100, FALSE);
-    m_seekSlider.SetPos(0);
-    m_volumeSlider.SetChannelBitmaps(149, 150);
-    m_volumeSlider.SetThumbBitmaps(147, 146, TRUE, 0xFF000000, 0, 0);
-    m_volumeSlider.SetRange(0, 100, FALSE);
-    m_volumeSlider.SetPos(0);
+    SetUpSlider(m_seekSlider, 145, 148, QStringLiteral("Playback position"));
+    SetUpSlider(m_volumeSlider, 149, 150, QStringLiteral("Volume"));
 
-    m_seekSlider.setAccessibleName(QStringLiteral("Playback position"));
-    m_volumeSlider.setAccessibleName(QStringLiteral("Volume"));
     m_meter.setAccessibleName(QStringLiteral("Speed"));
-
     m_meter.SetDialBitmap(154);
     m_meter.SetRange(0, 120, FALSE);
     m_meter.SetPos(0);
@@ -242,6 +237,16 @@ void CPlayerDlg::SetupButtons()
         button.ShiftStateColor(CSkinButton::BTNCLR_ACTIVE_BK, 30, TRUE);
         button.SetHintText(QString::fromUtf8(setup.pszHint), TRUE);
     }
+}
+
+void CPlayerDlg::SetUpSlider(CBitmapSlider& slider, UINT nChannel, UINT nActiveChannel, const QString& strName)
+{
+    slider.SetChannelBitmaps(nChannel, nActiveChannel);
+    // The key colour of both thumbs is their top-left pixel.
+    slider.SetThumbBitmaps(147, 146, TRUE, 0xFF000000, 0, 0);
+    slider.SetRange(0, 100, FALSE);
+    slider.SetPos(0);
+    slider.setAccessibleName(strName);
 }
 
 void CPlayerDlg::ShowIdlePicture()
@@ -376,10 +381,6 @@ void CPlayerDlg::mouseReleaseEvent(QMouseEvent* pEvent)
 
 void CPlayerDlg::keyPressEvent(QKeyEvent* pEvent)
 {
-    if (pEvent->key() == Qt::Key_Space && (pEvent->modifiers() & Qt::AltModifier)) {
-        ShowSystemMenu(mapToGlobal(QPoint(0, kTitleStripHeight)));
-        return;
-    }
     if (pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter) {
         // A focused push button takes Enter as its click, as in any dialog; else it is OK.
         if (auto* pButton = qobject_cast<QPushButton*>(focusWidget())) {
@@ -390,11 +391,6 @@ void CPlayerDlg::keyPressEvent(QKeyEvent* pEvent)
         return;
     }
     CBkDialog::keyPressEvent(pEvent);
-}
-
-void CPlayerDlg::closeEvent(QCloseEvent* pEvent)
-{
-    CBkDialog::closeEvent(pEvent);
 }
 
 void CPlayerDlg::OnSliderMoved(quintptr wParam, qintptr)

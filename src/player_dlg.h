@@ -79,7 +79,6 @@ protected:
     void mouseMoveEvent(QMouseEvent* pEvent) override;
     void mouseReleaseEvent(QMouseEvent* pEvent) override;
     void keyPressEvent(QKeyEvent* pEvent) override;
-    void closeEvent(QCloseEvent* pEvent) override;
 
 private:
     void OnLButtonDown(QMouseEvent* pEvent);
@@ -92,6 +91,7 @@ private:
     void TraceNav(const QString& strText);
     void ShowSystemMenu(const QPoint& ptGlobal);
     void SetupButtons();
+    static void SetUpSlider(CBitmapSlider& slider, UINT nChannel, UINT nActiveChannel, const QString& strName);
     void ShowIdlePicture();
     void CreateMapView();
     std::array<CSkinButton*, 12> Buttons();

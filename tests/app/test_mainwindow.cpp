@@ -293,10 +293,17 @@ TEST_F(MainWindowTest, RightClickOnStripAndAltSpaceOpenTheWindowMenu)
     QTest::qWait(100);
     EXPECT_FALSE(pMenu->isVisible());
 
+    // From a focused button too, which must not be pressed by it.
+    int nClicks = 0;
+    auto connection = QObject::connect(&s_pDlg->m_btnPlay, &QPushButton::clicked, [&] { ++nClicks; });
     s_pDlg->activateWindow();
-    QTest::keyClick(s_pDlg, Qt::Key_Space, Qt::AltModifier);
+    s_pDlg->m_btnPlay.setFocus();
+    QTRY_VERIFY(s_pDlg->m_btnPlay.hasFocus());
+    QTest::keyClick(&s_pDlg->m_btnPlay, Qt::Key_Space, Qt::AltModifier);
     QTRY_VERIFY_WITH_TIMEOUT(pMenu->isVisible(), 2000);
     pMenu->close();
+    QObject::disconnect(connection);
+    EXPECT_EQ(nClicks, 0);
 }
 
 TEST_F(MainWindowTest, AboutBoxOpensAndClosesWhileTheWindowRunsOn)
