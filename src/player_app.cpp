@@ -86,7 +86,6 @@ void CPlayerApp::PrepareEnvironment()
     }
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     CGoogleMapView::RegisterUrlScheme();
-    CVideoPlayerImpl::PreStart();
 }
 
 void CPlayerApp::PrepareApplication(QApplication& app)
