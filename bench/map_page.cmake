@@ -3,5 +3,6 @@
 # with --screenshots DIR it also saves the start page and the live page.
 if(DERUZIZ_GUI)
   add_executable(map_page_ready ${CMAKE_CURRENT_SOURCE_DIR}/map_page_ready.cpp)
-  target_link_libraries(map_page_ready PRIVATE deruziz_gui)
+  target_link_libraries(map_page_ready PRIVATE deruziz_gui Qt6::WebEngineWidgets)
+  add_dependencies(map_page_ready deruziz_mapview)
 endif()

@@ -2,38 +2,40 @@
 
 #include "framework/controlid.h"
 #include "framework/messages.h"
-#include "mywebbrowser/hostsite.h"
-#include "mywebbrowser/resscheme.h"
+#include "mywebbrowser/mapbrowser.h"
 #include "player_app.h"
 
 #include <QCoreApplication>
-#include <QUrl>
-#include <QWebEngineLoadingInfo>
-#include <QWebEngineScript>
-#include <QWebEngineView>
+#include <QLibrary>
+
+namespace {
+
+// The browser module: beside the program when installed, else where the build put it.
+PFN_CREATEMAPBROWSER MapBrowserFactory()
+{
+    static const PFN_CREATEMAPBROWSER pfnCreate = []() -> PFN_CREATEMAPBROWSER {
+        const QString name = QStringLiteral("libderuziz_mapview.so");
+        QStringList errors;
+        for (const QString& path : {QCoreApplication::applicationDirPath() + QLatin1Char('/') + name,
+                                    QStringLiteral(DERUZIZ_MAPVIEW_MODULE)}) {
+            QLibrary module(path);
+            if (auto pfn = reinterpret_cast<PFN_CREATEMAPBROWSER>(module.resolve(DERUZIZ_CREATE_MAP_BROWSER)))
+                return pfn;
+            errors << module.errorString();
+        }
+        qCWarning(lcTrace, "no map browser: %s", qPrintable(errors.join(QStringLiteral("; "))));
+        return nullptr;
+    }();
+    return pfnCreate;
+}
+
+} // namespace
 
 CGoogleMapView::CGoogleMapView(QWidget* pParent) : QWidget(pParent)
 {
-    // The manager is installed with the view; its profile waits until the browser is made.
-    if (QCoreApplication::instance())
-        m_pOccManager = std::make_unique<CBrowserOccManager>();
 }
 
-CGoogleMapView::~CGoogleMapView()
-{
-    if (m_pSite)
-        m_pSite->disconnect(this);
-    // Browser first, then its page, then the profile the page belongs to.
-    m_pHtmlDoc.clear();
-    m_pBrowser.reset();
-    m_pSite.reset();
-    m_pOccManager.reset();
-}
-
-void CGoogleMapView::RegisterUrlScheme()
-{
-    CResSchemeHandler::RegisterScheme();
-}
+CGoogleMapView::~CGoogleMapView() = default;
 
 BOOL CGoogleMapView::CreateFromStatic(int controlId, QWidget* pParent)
 {
@@ -52,32 +54,16 @@ BOOL CGoogleMapView::CreateFromStatic(int controlId, QWidget* pParent)
 
 BOOL CGoogleMapView::Create(const QRect& rect, QWidget* pParent, int nID)
 {
-    if (m_pBrowser)
+    if (m_pBrowser || !QCoreApplication::instance())
         return FALSE;
-    if (!m_pOccManager) {
-        if (!QCoreApplication::instance())
-            return FALSE;
-        m_pOccManager = std::make_unique<CBrowserOccManager>();
-    }
+    const PFN_CREATEMAPBROWSER pfnCreate = MapBrowserFactory();
+    if (!pfnCreate)
+        return FALSE;
     setParent(pParent);
     setGeometry(rect);
     SetDlgCtrlID(this, nID);
-
-    m_pSite = m_pOccManager->CreateSite();
-    m_pSite->setBackgroundColor(Qt::black);
-    connect(m_pSite.get(), &CBrowserControlSite::BeforeNavigate, this, &CGoogleMapView::OnBeforeNavigate2);
-    connect(m_pSite.get(), &QWebEnginePage::urlChanged, this, [this](const QUrl& url) {
-        if (m_bNavigatePending)
-            OnNavigateComplete2(url);
-    });
-    connect(m_pSite.get(), &QWebEnginePage::loadingChanged, this, &CGoogleMapView::OnLoadingChanged);
-
-    m_pBrowser = std::make_unique<QWebEngineView>(this);
-    m_pBrowser->setPage(m_pSite.get());
-    m_pBrowser->setGeometry(QRect(QPoint(0, 0), rect.size()));
-    SetDlgCtrlID(m_pBrowser.get(), AFX_IDW_PANE_FIRST);
-    m_pSite->AttachTo(m_pBrowser.get());
-    m_pBrowser->show();
+    m_pBrowser.reset(pfnCreate(this));
+    m_pBrowser->SetGeometry(QRect(QPoint(0, 0), rect.size()));
     show();
     return TRUE;
 }
@@ -86,11 +72,7 @@ BOOL CGoogleMapView::NavigateResource(const QString& name)
 {
     if (!m_pBrowser)
         return FALSE;
-    const QString module = CResSchemeHandler::ModuleName();
-    if (module.isEmpty())
-        return FALSE;
-    const QString url = QStringLiteral("%1://%2/%3").arg(QLatin1String(CResSchemeHandler::kScheme), module, name);
-    m_pSite->load(QUrl(url));
+    m_pBrowser->Navigate(name);
     return TRUE;
 }
 
@@ -127,57 +109,42 @@ BOOL CGoogleMapView::CallPageFunction(const QString& name, const QString& strArg
 
 BOOL CGoogleMapView::RunPageCall(const QString& name, const QStringList& arguments)
 {
-    const QString script = FormatPageCall(name, arguments);
-    if (m_pHtmlDoc)
-        m_pHtmlDoc->runJavaScript(script, QWebEngineScript::MainWorld);
+    if (m_pBrowser)
+        m_pBrowser->RunScript(FormatPageCall(name, arguments));
     return TRUE;
+}
+
+QWebEngineView* CGoogleMapView::GetBrowser() const
+{
+    return m_pBrowser ? m_pBrowser->GetBrowser() : nullptr;
 }
 
 QWebEnginePage* CGoogleMapView::GetHtmlDocument() const
 {
-    return m_pHtmlDoc.data();
+    return m_pBrowser ? m_pBrowser->GetHtmlDocument() : nullptr;
 }
 
 void CGoogleMapView::resizeEvent(QResizeEvent* pEvent)
 {
     QWidget::resizeEvent(pEvent);
     if (m_pBrowser)
-        m_pBrowser->setGeometry(rect());
+        m_pBrowser->SetGeometry(rect());
 }
 
-void CGoogleMapView::OnBeforeNavigate2(const QUrl& url)
+void CGoogleMapView::OnBeforeNavigate2(const QString& strUrl)
 {
-    m_strURL = url.toString();
-    m_bNavigatePending = true;
+    m_strURL = strUrl;
     SendToMainWnd(WM_MAP_BEFORE_NAVIGATE);
 }
 
-void CGoogleMapView::OnNavigateComplete2(const QUrl&)
+void CGoogleMapView::OnNavigateComplete2()
 {
-    m_bNavigatePending = false;
-    // The new document's script may call the program before its load completes (the live
-    // map asks for its start point from onload); the answer must reach it.
-    m_pHtmlDoc = m_pSite.get();
     SendToMainWnd(WM_MAP_NAVIGATE_COMPLETE);
 }
 
-void CGoogleMapView::OnLoadingChanged(const QWebEngineLoadingInfo& info)
+void CGoogleMapView::OnDocumentComplete(const QString& strUrl)
 {
-    // A stopped load (replaced by another navigation) completes nothing; a failed one still
-    // shows the engine's error page in the view.
-    if (info.status() != QWebEngineLoadingInfo::LoadSucceededStatus &&
-        info.status() != QWebEngineLoadingInfo::LoadFailedStatus)
-        return;
-    if (m_bNavigatePending)
-        OnNavigateComplete2(info.url());
-    OnDocumentComplete(info.url());
-    OnProgressChange(-1);
-}
-
-void CGoogleMapView::OnDocumentComplete(const QUrl& url)
-{
-    m_strURL = url.toString();
-    m_pHtmlDoc = m_pSite.get();
+    m_strURL = strUrl;
     SendToMainWnd(WM_MAP_DOCUMENT_COMPLETE);
 }
 

@@ -2,23 +2,20 @@
 
 #include "framework/wintypes.h"
 
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 
 #include <memory>
 
-class CBrowserControlSite;
-class CBrowserOccManager;
-class QUrl;
-class QWebEngineLoadingInfo;
+class IMapBrowser;
 class QWebEnginePage;
 class QWebEngineView;
 
 // The embedded map browser: shows the program's own pages (res://<module>/<name>), reports each
 // navigation to the main window by a sent WM_MAP_* message, and runs page functions for the program.
-// The browser itself is a child of this view with the view's whole client area.
+// The browser itself is a child of this view with the view's whole client area; it comes from
+// the deruziz_mapview module, loaded when the first view is created.
 class CGoogleMapView : public QWidget
 {
     Q_OBJECT
@@ -31,16 +28,13 @@ public:
     CGoogleMapView(const CGoogleMapView&) = delete;
     CGoogleMapView& operator=(const CGoogleMapView&) = delete;
 
-    // Registers the res: scheme with the web engine; must run before the QApplication exists.
-    static void RegisterUrlScheme();
-
     // Takes the place, size and ID of pParent's child controlId, which is deleted (a plain
     // control owned by its parent). FALSE if there is no such child or no browser.
     BOOL CreateFromStatic(int controlId, QWidget* pParent);
     BOOL Create(const QRect& rect, QWidget* pParent, int nID);
 
     // Navigates to res://<module>/<name>; the WM_MAP_* messages report the progress.
-    // FALSE only if the view has no browser or the module cannot be named.
+    // FALSE only if the view has no browser.
     BOOL NavigateResource(const QString& name);
 
     // Runs name( ), name(a), name(a,b) or name(a,b,c) in the current document, arguments
@@ -53,9 +47,15 @@ public:
     // The script text CallPageFunction runs (zero to three arguments).
     static QString FormatPageCall(const QString& name, const QStringList& arguments);
 
-    QWebEngineView* GetBrowser() const { return m_pBrowser.get(); }
+    QWebEngineView* GetBrowser() const;
     // The page whose document the latest navigation brought; null before the first one.
     QWebEnginePage* GetHtmlDocument() const;
+
+    // The browser's events, in the browser's order.
+    void OnBeforeNavigate2(const QString& strUrl);
+    void OnNavigateComplete2();
+    void OnDocumentComplete(const QString& strUrl);
+    void OnProgressChange(int nProgress);
 
     // URL of the latest before-navigate or document-complete event.
     QString m_strURL;
@@ -64,18 +64,8 @@ protected:
     void resizeEvent(QResizeEvent* pEvent) override;
 
 private:
-    void OnBeforeNavigate2(const QUrl& url);
-    void OnNavigateComplete2(const QUrl& url);
-    void OnLoadingChanged(const QWebEngineLoadingInfo& info);
-    void OnDocumentComplete(const QUrl& url);
-    void OnProgressChange(int nProgress);
     BOOL RunPageCall(const QString& name, const QStringList& arguments);
     void SendToMainWnd(int nMessage);
 
-    QPointer<QWebEnginePage> m_pHtmlDoc;
-    std::unique_ptr<CBrowserOccManager> m_pOccManager;
-    std::unique_ptr<CBrowserControlSite> m_pSite;
-    std::unique_ptr<QWebEngineView> m_pBrowser;
-    // A before-navigate was sent and its navigate-complete is still due.
-    bool m_bNavigatePending = false;
+    std::unique_ptr<IMapBrowser> m_pBrowser;
 };

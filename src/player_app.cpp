@@ -1,7 +1,6 @@
 #include "player_app.h"
 
 #include "framework/instancelock.h"
-#include "googlemapview.h"
 #include "mywebbrowser/impidispatch.h"
 #include "player_dlg.h"
 #include "videoplayer.h"
@@ -85,7 +84,6 @@ void CPlayerApp::PrepareEnvironment()
         SetEnvDefault("QT_XCB_GL_INTEGRATION", "none");
     }
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    CGoogleMapView::RegisterUrlScheme();
 }
 
 void CPlayerApp::PrepareApplication(QApplication& app)

@@ -14,7 +14,7 @@ public:
 
     explicit CResSchemeHandler(QObject* pParent = nullptr);
 
-    // Must run before the QApplication exists.
+    // Must run before the first web engine object exists.
     static void RegisterScheme();
     // The host part of the program's res: URLs: the executable's file name, reduced to the
     // characters a host may carry. Empty if the executable cannot be named.

@@ -7,7 +7,6 @@
 #include "framework/messages.h"
 #include "framework/resources.h"
 #include "googlemapview.h"
-#include "mywebbrowser/hostsite.h"
 #include "mywebbrowser/impidispatch.h"
 #include "player_app.h"
 
