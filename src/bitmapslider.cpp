@@ -4,10 +4,9 @@
 #include "framework/messages.h"
 #include "framework/resources.h"
 #include "memdc.h"
+#include "valueaccessible.h"
 
 #include <QAccessible>
-#include <QAccessibleValueInterface>
-#include <QAccessibleWidget>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -34,47 +33,23 @@ int TruncToInt(double d)
     return int(d);
 }
 
-class CBitmapSliderAccessible : public QAccessibleWidget, public QAccessibleValueInterface
+class CBitmapSliderAccessible : public CValueAccessible<CBitmapSlider>
 {
 public:
-    explicit CBitmapSliderAccessible(CBitmapSlider* pSlider) : QAccessibleWidget(pSlider, QAccessible::Slider) {}
-
-    CBitmapSlider* Slider() const { return static_cast<CBitmapSlider*>(widget()); }
-
-    void* interface_cast(QAccessible::InterfaceType type) override
+    explicit CBitmapSliderAccessible(CBitmapSlider* pSlider)
+        : CValueAccessible(pSlider, QAccessible::Slider, "Slider")
     {
-        if (type == QAccessible::ValueInterface)
-            return static_cast<QAccessibleValueInterface*>(this);
-        return QAccessibleWidget::interface_cast(type);
     }
 
-    QString text(QAccessible::Text type) const override
-    {
-        switch (type) {
-        case QAccessible::Name: {
-            const QString strName = widget()->accessibleName();
-            return strName.isEmpty() ? QStringLiteral("Slider") : strName;
-        }
-        case QAccessible::Value:
-            return QString::number(Slider()->GetPos());
-        default:
-            return QAccessibleWidget::text(type);
-        }
-    }
-
-    QVariant currentValue() const override { return Slider()->GetPos(); }
     // As a key press would: the position changes and the parent hears of it.
     void setCurrentValue(const QVariant& value) override
     {
-        CBitmapSlider* pSlider = Slider();
+        CBitmapSlider* pSlider = Control();
         pSlider->SetPos(value.toInt());
         if (QWidget* pParent = pSlider->parentWidget())
             QCoreApplication::postEvent(
                 pParent, new CMessageEvent(WM_SLIDER_CHANGED, quintptr(GetDlgCtrlID(pSlider)), pSlider->GetPos()));
     }
-    QVariant maximumValue() const override { return Slider()->GetRangeMax(); }
-    QVariant minimumValue() const override { return Slider()->GetRangeMin(); }
-    QVariant minimumStepSize() const override { return 1; }
 };
 
 QAccessibleInterface* SliderAccessibleFactory(const QString& strClassName, QObject* pObject)

@@ -2,49 +2,20 @@
 
 #include "framework/resources.h"
 #include "memdc.h"
+#include "valueaccessible.h"
 
 #include <QAccessible>
-#include <QAccessibleValueInterface>
-#include <QAccessibleWidget>
 #include <QPainter>
 
 #include <algorithm>
 
 namespace {
 
-class CMeterAccessible : public QAccessibleWidget, public QAccessibleValueInterface
+// The gauge only displays its value.
+class CMeterAccessible : public CValueAccessible<CMeter>
 {
 public:
-    explicit CMeterAccessible(CMeter* pMeter) : QAccessibleWidget(pMeter, QAccessible::ProgressBar) {}
-
-    CMeter* Meter() const { return static_cast<CMeter*>(widget()); }
-
-    void* interface_cast(QAccessible::InterfaceType type) override
-    {
-        if (type == QAccessible::ValueInterface)
-            return static_cast<QAccessibleValueInterface*>(this);
-        return QAccessibleWidget::interface_cast(type);
-    }
-
-    QString text(QAccessible::Text type) const override
-    {
-        switch (type) {
-        case QAccessible::Name: {
-            const QString strName = widget()->accessibleName();
-            return strName.isEmpty() ? QStringLiteral("Gauge") : strName;
-        }
-        case QAccessible::Value:
-            return QString::number(Meter()->GetPos());
-        default:
-            return QAccessibleWidget::text(type);
-        }
-    }
-
-    QVariant currentValue() const override { return Meter()->GetPos(); }
-    void setCurrentValue(const QVariant&) override {}  // the gauge only displays
-    QVariant maximumValue() const override { return Meter()->GetRangeMax(); }
-    QVariant minimumValue() const override { return Meter()->GetRangeMin(); }
-    QVariant minimumStepSize() const override { return 1; }
+    explicit CMeterAccessible(CMeter* pMeter) : CValueAccessible(pMeter, QAccessible::ProgressBar, "Gauge") {}
 };
 
 QAccessibleInterface* MeterAccessibleFactory(const QString& strClassName, QObject* pObject)
