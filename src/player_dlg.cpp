@@ -26,6 +26,7 @@ constexpr int kTitleStripHeight = 26;
 
 struct ButtonSetup
 {
+    int nId;
     CSkinButton CPlayerDlg::*pButton;
     UINT nImage;  // icon for the close button, bitmap for the others
     const char* pszHint;
@@ -33,18 +34,18 @@ struct ButtonSetup
 
 // In the order the window sets them up.
 const ButtonSetup kButtons[] = {
-    {&CPlayerDlg::m_btnClose, 130, "Close the application"},
-    {&CPlayerDlg::m_btnPause, 163, "Pause Video"},
-    {&CPlayerDlg::m_btnPlay, 156, "Play Loaded Video"},
-    {&CPlayerDlg::m_btnStop, 165, "Stop Video"},
-    {&CPlayerDlg::m_btnPrevClip, 166, "Prev Clip"},
-    {&CPlayerDlg::m_btnNextClip, 162, "Next Clip"},
-    {&CPlayerDlg::m_btnLoad, 161, "Load File"},
-    {&CPlayerDlg::m_btnAddFolder, 160, "Add File To List"},
-    {&CPlayerDlg::m_btnRemove, 157, "Remove File from List"},
-    {&CPlayerDlg::m_btnPrevPage, 159, "File List Previous Page"},
-    {&CPlayerDlg::m_btnNextPage, 170, "File List Next Page"},
-    {&CPlayerDlg::m_btnPlaySelected, 156, "Play Selected Video"},
+    {2, &CPlayerDlg::m_btnClose, 130, "Close the application"},
+    {3, &CPlayerDlg::m_btnPause, 163, "Pause Video"},
+    {4, &CPlayerDlg::m_btnPlay, 156, "Play Loaded Video"},
+    {5, &CPlayerDlg::m_btnStop, 165, "Stop Video"},
+    {6, &CPlayerDlg::m_btnPrevClip, 166, "Prev Clip"},
+    {7, &CPlayerDlg::m_btnNextClip, 162, "Next Clip"},
+    {8, &CPlayerDlg::m_btnLoad, 161, "Load File"},
+    {9, &CPlayerDlg::m_btnAddFolder, 160, "Add File To List"},
+    {13, &CPlayerDlg::m_btnRemove, 157, "Remove File from List"},
+    {10, &CPlayerDlg::m_btnPrevPage, 159, "File List Previous Page"},
+    {12, &CPlayerDlg::m_btnNextPage, 170, "File List Next Page"},
+    {11, &CPlayerDlg::m_btnPlaySelected, 156, "Play Selected Video"},
 };
 
 } // namespace
@@ -91,8 +92,11 @@ CPlayerDlg::~CPlayerDlg() = default;
 
 std::array<CSkinButton*, 12> CPlayerDlg::Buttons()
 {
-    return {&m_btnClose, &m_btnPause, &m_btnPlay, &m_btnStop, &m_btnPrevClip, &m_btnNextClip,
-            &m_btnLoad, &m_btnAddFolder, &m_btnRemove, &m_btnPlaySelected, &m_btnPrevPage, &m_btnNextPage};
+    std::array<CSkinButton*, 12> buttons{};
+    static_assert(std::size(kButtons) == buttons.size());
+    for (std::size_t i = 0; i < buttons.size(); ++i)
+        buttons[i] = &(this->*kButtons[i].pButton);
+    return buttons;
 }
 
 void CPlayerDlg::Create()
@@ -117,19 +121,11 @@ void CPlayerDlg::DoDataExchange()
     const DlgTemplate& tmpl = MainDialogTemplate();
     setFixedSize(tmpl.PixelSize());
     CreateDialogControls(this, tmpl, [this](const DlgItemTemplate& item) -> QWidget* {
+        for (const ButtonSetup& setup : kButtons) {
+            if (setup.nId == item.nId)
+                return &(this->*setup.pButton);
+        }
         switch (item.nId) {
-        case 2: return &m_btnClose;
-        case 3: return &m_btnPause;
-        case 4: return &m_btnPlay;
-        case 5: return &m_btnStop;
-        case 6: return &m_btnPrevClip;
-        case 7: return &m_btnNextClip;
-        case 8: return &m_btnLoad;
-        case 9: return &m_btnAddFolder;
-        case 10: return &m_btnPrevPage;
-        case 11: return &m_btnPlaySelected;
-        case 12: return &m_btnNextPage;
-        case 13: return &m_btnRemove;
         case 1002: return &m_videoArea;
         case 1003: return &m_timeText;
         case 1006: return &m_seekSlider;
@@ -208,10 +204,7 @@ BOOL CPlayerDlg::OnInitDialog()
 
     // Starting the web engine takes longer than all the rest of the start-up: the map view
     // follows right after the window's first paint, so that the window appears at once.
-    if (isVisible() && m_bShownOnce)
-        CreateMapView();
-    else
-        m_bMapViewPending = true;
+    m_bMapViewPending = true;
 
     m_nPageWait = 0;
     return TRUE;

@@ -8,6 +8,7 @@
 #include "framework/messages.h"
 #include "framework/resources.h"
 #include "player_app.h"
+#include "boxcatcher.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -19,35 +20,6 @@
 
 #include <cerrno>
 
-namespace {
-
-// Reads the first message box that appears, then presses its OK button.
-struct MessageBoxSpy
-{
-    QString strTitle, strText;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    int nButtons = 0;
-
-    void Arm()
-    {
-        QTimer::singleShot(50, [this] { Poll(); });
-    }
-    void Poll()
-    {
-        auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!pBox) {
-            QTimer::singleShot(20, [this] { Poll(); });
-            return;
-        }
-        strTitle = pBox->windowTitle();
-        strText = pBox->text();
-        icon = pBox->icon();
-        nButtons = int(pBox->buttons().size());
-        pBox->button(QMessageBox::Ok)->click();
-    }
-};
-
-} // namespace
 
 TEST(Resources, BitmapsIconsAndStringsByNumber)
 {
@@ -140,17 +112,16 @@ TEST(FileErrors, CauseFromErrnoAndReport)
     const CFileException error = CFileException::FromErrno(ENOENT, "/media/CARD/CLIP0001.MOV");
     EXPECT_EQ(error.GetErrorMessage(), "/media/CARD/CLIP0001.MOV was not found.");
 
-    MessageBoxSpy spy;
-    spy.Arm();
+    CBoxCatcher box;
     bool bAfter = false;
     RunReportingFileErrors(nullptr, [&] {
         throw error;
         bAfter = true;
     });
     EXPECT_FALSE(bAfter);
-    EXPECT_EQ(spy.strText, "/media/CARD/CLIP0001.MOV was not found.");
-    EXPECT_EQ(spy.strTitle, "Deruziz");
-    EXPECT_EQ(spy.icon, QMessageBox::Critical);
+    EXPECT_EQ(box.m_strText, "/media/CARD/CLIP0001.MOV was not found.");
+    EXPECT_EQ(box.m_strCaption, "Deruziz");
+    EXPECT_EQ(box.m_icon, QMessageBox::Critical);
 }
 
 TEST(InstanceLock, HeldUntilReleased)
@@ -173,10 +144,10 @@ TEST(InstanceLock, HeldUntilReleased)
 
 TEST(AppRefusal, ShowsTheTextWithTheApplicationTitle)
 {
-    MessageBoxSpy spy;
-    spy.Arm();
+    CBoxCatcher box;
     CPlayerApp::ShowAlreadyRunning();
-    EXPECT_EQ(spy.strText, "The Program alreay running!!");
-    EXPECT_EQ(spy.strTitle, "Deruziz");
-    EXPECT_EQ(spy.nButtons, 1);
+    EXPECT_EQ(box.m_strText, "The Program alreay running!!");
+    EXPECT_EQ(box.m_strCaption, "Deruziz");
+    EXPECT_EQ(box.m_buttons, QMessageBox::Ok);
+    EXPECT_EQ(box.m_icon, QMessageBox::NoIcon);
 }

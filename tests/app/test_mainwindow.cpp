@@ -4,6 +4,7 @@
 #include "framework/dialogtemplate.h"
 #include "player_app.h"
 #include "player_dlg.h"
+#include "boxcatcher.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -235,17 +236,11 @@ TEST_F(MainWindowTest, AnswersTheLivePageWithItsStartPoint)
 
 TEST_F(MainWindowTest, ScriptTestMessageBox)
 {
-    QString strText, strTitle;
-    WhenModalAppears([&](QWidget* pBox) {
-        auto* pMessage = qobject_cast<QMessageBox*>(pBox);
-        ASSERT_NE(pMessage, nullptr);
-        strText = pMessage->text();
-        strTitle = pMessage->windowTitle();
-        pMessage->button(QMessageBox::Ok)->click();
-    });
+    CBoxCatcher box;
     s_pDlg->ShowScriptTestMessage();
-    EXPECT_EQ(strText, QStringLiteral("我是一个调用应用程序的消息框!"));
-    EXPECT_EQ(strTitle, "Deruziz");
+    EXPECT_EQ(box.m_strText, QStringLiteral("我是一个调用应用程序的消息框!"));
+    EXPECT_EQ(box.m_strCaption, "Deruziz");
+    EXPECT_EQ(box.m_buttons, QMessageBox::Ok);
 }
 
 TEST_F(MainWindowTest, IdleWindowDoesNotRepaintItself)

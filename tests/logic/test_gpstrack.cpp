@@ -1,4 +1,5 @@
 #include "gpspoint.h"
+#include "recordcheck.h"
 
 #include "framework/fileerror.h"
 #include "scratchdir.h"
@@ -44,16 +45,6 @@ int LoadAll(CGPSTrack& track)
     while (track.ReadNextRecord())
         ++n;
     return n;
-}
-
-void ExpectSameRecord(const CGPSPoint& a, const CGPSPoint& b)
-{
-    EXPECT_EQ(a.m_bValid, b.m_bValid);
-    EXPECT_EQ(a.m_dLatitude, b.m_dLatitude);
-    EXPECT_EQ(a.m_dLongitude, b.m_dLongitude);
-    EXPECT_EQ(a.m_dSpeed, b.m_dSpeed);
-    EXPECT_EQ(a.m_nHour, b.m_nHour);
-    EXPECT_EQ(a.m_nSecond, b.m_nSecond);
 }
 
 int OpenDescriptors()
