@@ -19,7 +19,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <memory>
 #include <vector>
 
 namespace {
@@ -27,8 +26,10 @@ namespace {
 class CBenchHost : public QWidget, public IMapPageHost
 {
 public:
-    CBenchHost()
+    explicit CBenchHost(CImpIDispatch* pExternal)
     {
+        m_mapView.SetNotifyTarget(this);
+        m_mapView.SetExternal(pExternal);
         setFixedSize(960, 600);
         setStyleSheet(QStringLiteral("background: #202020"));
         auto* pPlaceholder = new QWidget(this);
@@ -112,11 +113,11 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     CPlayerApp::PrepareApplication(app);
 
-    AfxGetApp()->m_pExternalDispatch = std::make_unique<CImpIDispatch>();
+    CImpIDispatch external;
     int nResult = 0;
     {
-        CBenchHost host;
-        AfxGetApp()->m_pMainWnd = &host;
+        CBenchHost host(&external);
+        external.SetHost(&host);
         host.show();
         if (!host.m_mapView.CreateFromStatic(1004, &host)) {
             std::fprintf(stderr, "map_page_ready: no map view\n");
@@ -168,8 +169,7 @@ int main(int argc, char** argv)
             if (!Grab(host, QDir(screenshotDir).filePath(QStringLiteral("livemap.png"))))
                 nResult = 1;
         }
-        AfxGetApp()->m_pMainWnd = nullptr;
+        external.SetHost(nullptr);
     }
-    AfxGetApp()->m_pExternalDispatch.reset();
     return nResult;
 }

@@ -2,6 +2,7 @@
 
 #include "framework/controlid.h"
 #include "framework/messages.h"
+#include "mywebbrowser/impidispatch.h"
 #include "mywebbrowser/mapbrowser.h"
 #include "player_app.h"
 
@@ -37,6 +38,16 @@ CGoogleMapView::CGoogleMapView(QWidget* pParent) : QWidget(pParent)
 
 CGoogleMapView::~CGoogleMapView() = default;
 
+void CGoogleMapView::SetNotifyTarget(QObject* pTarget)
+{
+    m_pNotifyTarget = pTarget;
+}
+
+void CGoogleMapView::SetExternal(CImpIDispatch* pExternal)
+{
+    m_pExternal = pExternal;
+}
+
 BOOL CGoogleMapView::CreateFromStatic(int controlId, QWidget* pParent)
 {
     QWidget* pStatic = GetDlgItem(pParent, controlId);
@@ -62,7 +73,7 @@ BOOL CGoogleMapView::Create(const QRect& rect, QWidget* pParent, int nID)
     setParent(pParent);
     setGeometry(rect);
     SetDlgCtrlID(this, nID);
-    m_pBrowser.reset(pfnCreate(this));
+    m_pBrowser.reset(pfnCreate(this, m_pExternal.data()));
     m_pBrowser->SetGeometry(QRect(QPoint(0, 0), rect.size()));
     show();
     return TRUE;
@@ -134,31 +145,30 @@ void CGoogleMapView::resizeEvent(QResizeEvent* pEvent)
 void CGoogleMapView::OnBeforeNavigate2(const QString& strUrl)
 {
     m_strURL = strUrl;
-    SendToMainWnd(WM_MAP_BEFORE_NAVIGATE);
+    SendToTarget(WM_MAP_BEFORE_NAVIGATE);
 }
 
 void CGoogleMapView::OnNavigateComplete2()
 {
-    SendToMainWnd(WM_MAP_NAVIGATE_COMPLETE);
+    SendToTarget(WM_MAP_NAVIGATE_COMPLETE);
 }
 
 void CGoogleMapView::OnDocumentComplete(const QString& strUrl)
 {
     m_strURL = strUrl;
-    SendToMainWnd(WM_MAP_DOCUMENT_COMPLETE);
+    SendToTarget(WM_MAP_DOCUMENT_COMPLETE);
 }
 
 void CGoogleMapView::OnProgressChange(int nProgress)
 {
     if (nProgress == -1)
-        SendToMainWnd(WM_MAP_LOAD_COMPLETE);
+        SendToTarget(WM_MAP_LOAD_COMPLETE);
 }
 
-void CGoogleMapView::SendToMainWnd(int nMessage)
+void CGoogleMapView::SendToTarget(int nMessage)
 {
-    QWidget* pMainWnd = AfxGetMainWnd();
-    if (!pMainWnd)
+    if (!m_pNotifyTarget)
         return;
     CMessageEvent message{QEvent::Type(nMessage)};
-    QCoreApplication::sendEvent(pMainWnd, &message);
+    QCoreApplication::sendEvent(m_pNotifyTarget.data(), &message);
 }

@@ -2,18 +2,20 @@
 
 #include "framework/wintypes.h"
 
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 
 #include <memory>
 
+class CImpIDispatch;
 class IMapBrowser;
 class QWebEnginePage;
 class QWebEngineView;
 
 // The embedded map browser: shows the program's own pages (res://<module>/<name>), reports each
-// navigation to the main window by a sent WM_MAP_* message, and runs page functions for the program.
+// navigation to its notify target by a sent WM_MAP_* message, and runs page functions for the program.
 // The browser itself is a child of this view with the view's whole client area; it comes from
 // the deruziz_mapview module, loaded when the first view is created.
 class CGoogleMapView : public QWidget
@@ -27,6 +29,12 @@ public:
     ~CGoogleMapView() override;
     CGoogleMapView(const CGoogleMapView&) = delete;
     CGoogleMapView& operator=(const CGoogleMapView&) = delete;
+
+    // Where the WM_MAP_* messages go; none are sent without a target.
+    void SetNotifyTarget(QObject* pTarget);
+    // The object the pages reach as window.external; without one they find none. Takes effect
+    // when the view is created, so it must come before Create or CreateFromStatic.
+    void SetExternal(CImpIDispatch* pExternal);
 
     // Takes the place, size and ID of pParent's child controlId, which is deleted (a plain
     // control owned by its parent). FALSE if there is no such child or no browser.
@@ -65,7 +73,9 @@ protected:
 
 private:
     BOOL RunPageCall(const QString& name, const QStringList& arguments);
-    void SendToMainWnd(int nMessage);
+    void SendToTarget(int nMessage);
 
+    QPointer<QObject> m_pNotifyTarget;
+    QPointer<CImpIDispatch> m_pExternal;
     std::unique_ptr<IMapBrowser> m_pBrowser;
 };

@@ -55,11 +55,6 @@ CPlayerApp* AfxGetApp()
     return &theApp;
 }
 
-QWidget* AfxGetMainWnd()
-{
-    return theApp.m_pMainWnd;
-}
-
 QString AfxGetAppTitle()
 {
     return QStringLiteral("Deruziz");
@@ -115,9 +110,10 @@ BOOL CPlayerApp::InitInstance()
     {
         CPlayerDlg dlg;
         TraceStartup("main window constructed");
-        m_pMainWnd = &dlg;
+        dlg.SetExternalDispatch(m_pExternalDispatch.get());
+        m_pExternalDispatch->SetHost(&dlg);
         dlg.DoModal();
-        m_pMainWnd = nullptr;
+        m_pExternalDispatch->SetHost(nullptr);
     }
     return FALSE;
 }

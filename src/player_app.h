@@ -8,7 +8,6 @@
 #include <memory>
 
 class QApplication;
-class QWidget;
 class CImpIDispatch;
 
 Q_DECLARE_LOGGING_CATEGORY(lcTrace)
@@ -16,7 +15,7 @@ Q_DECLARE_LOGGING_CATEGORY(lcTrace)
 Q_DECLARE_LOGGING_CATEGORY(lcStartup)
 
 // The application: admits one running copy, owns the page-visible external object for
-// the whole run and runs the main window as a modal dialog.
+// the whole run, hands it to the main window and runs that window as a modal dialog.
 class CPlayerApp
 {
 public:
@@ -37,13 +36,11 @@ public:
     static void ShowAlreadyRunning();
 
     std::unique_ptr<CImpIDispatch> m_pExternalDispatch;
-    QWidget* m_pMainWnd = nullptr;
 };
 
 // Writes a start-up milestone with the wall-clock time (silent unless deruziz.startup is on).
 void TraceStartup(const char* pszWhat);
 
 CPlayerApp* AfxGetApp();
-QWidget* AfxGetMainWnd();
 // Caption of the program's message boxes.
 QString AfxGetAppTitle();

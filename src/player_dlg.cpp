@@ -5,6 +5,7 @@
 #include "framework/messages.h"
 #include "framework/resources.h"
 #include "player_app.h"
+#include "resource.h"
 #include "video.h"
 
 #include <QApplication>
@@ -34,19 +35,22 @@ struct ButtonSetup
 
 // In the order the window sets them up.
 const ButtonSetup kButtons[] = {
-    {2, &CPlayerDlg::m_btnClose, 130, "Close the application"},
-    {3, &CPlayerDlg::m_btnPause, 163, "Pause Video"},
-    {4, &CPlayerDlg::m_btnPlay, 156, "Play Loaded Video"},
-    {5, &CPlayerDlg::m_btnStop, 165, "Stop Video"},
-    {6, &CPlayerDlg::m_btnPrevClip, 166, "Prev Clip"},
-    {7, &CPlayerDlg::m_btnNextClip, 162, "Next Clip"},
-    {8, &CPlayerDlg::m_btnLoad, 161, "Load File"},
-    {9, &CPlayerDlg::m_btnAddFolder, 160, "Add File To List"},
-    {13, &CPlayerDlg::m_btnRemove, 157, "Remove File from List"},
-    {10, &CPlayerDlg::m_btnPrevPage, 159, "File List Previous Page"},
-    {12, &CPlayerDlg::m_btnNextPage, 170, "File List Next Page"},
-    {11, &CPlayerDlg::m_btnPlaySelected, 156, "Play Selected Video"},
+    {IDC_CLOSE, &CPlayerDlg::m_btnClose, IDI_CLOSE, "Close the application"},
+    {IDC_PAUSE, &CPlayerDlg::m_btnPause, IDB_PAUSE, "Pause Video"},
+    {IDC_PLAY, &CPlayerDlg::m_btnPlay, IDB_PLAY, "Play Loaded Video"},
+    {IDC_STOP, &CPlayerDlg::m_btnStop, IDB_STOP, "Stop Video"},
+    {IDC_PREV_CLIP, &CPlayerDlg::m_btnPrevClip, IDB_PREV_CLIP, "Prev Clip"},
+    {IDC_NEXT_CLIP, &CPlayerDlg::m_btnNextClip, IDB_NEXT_CLIP, "Next Clip"},
+    {IDC_LOAD, &CPlayerDlg::m_btnLoad, IDB_LOAD, "Load File"},
+    {IDC_ADD_FOLDER, &CPlayerDlg::m_btnAddFolder, IDB_ADD_FOLDER, "Add File To List"},
+    {IDC_REMOVE, &CPlayerDlg::m_btnRemove, IDB_REMOVE, "Remove File from List"},
+    {IDC_PREV_PAGE, &CPlayerDlg::m_btnPrevPage, IDB_PREV_PAGE, "File List Previous Page"},
+    {IDC_NEXT_PAGE, &CPlayerDlg::m_btnNextPage, IDB_NEXT_PAGE, "File List Next Page"},
+    {IDC_PLAY_SELECTED, &CPlayerDlg::m_btnPlaySelected, IDB_PLAY, "Play Selected Video"},
 };
+
+// The "Load a clip" button drawn into the idle picture, in the picture's own pixels.
+const QRect kIdleLoadButton(238, 122, 160, 34);
 
 } // namespace
 
@@ -63,7 +67,7 @@ CAboutDlg::CAboutDlg(QWidget* pParent) : QDialog(pParent)
         if (item.kind == DlgItemTemplate::IconStatic) {
             auto* pIcon = new QLabel(this);
             const QRect rc = AboutDialogTemplate().ToPixels(item.rcUnits);
-            pIcon->setPixmap(Resources::LoadIcon(128).pixmap(rc.size()));
+            pIcon->setPixmap(Resources::LoadIcon(IDI_MAINFRAME).pixmap(rc.size()));
             return pIcon;
         }
         if (item.kind == DlgItemTemplate::DefPushButton) {
@@ -81,14 +85,26 @@ CAboutDlg::CAboutDlg(QWidget* pParent) : QDialog(pParent)
     });
 }
 
-CPlayerDlg::CPlayerDlg(QWidget* pParent) : CBkDialog(131, pParent)
+CPlayerDlg::CPlayerDlg(QWidget* pParent) : CBkDialog(IDD_PLAYER_DIALOG, pParent)
 {
-    m_hIcon = Resources::LoadIcon(128);
+    m_hIcon = Resources::LoadIcon(IDI_MAINFRAME);
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint);
+    m_mapView.SetNotifyTarget(this);
 }
 
-CPlayerDlg::~CPlayerDlg() = default;
+CPlayerDlg::~CPlayerDlg()
+{
+    // The engine's event thread reaches this window: it must be done with it before any
+    // member goes.
+    m_player.DetachHandlers();
+    m_player.Stop();
+}
+
+void CPlayerDlg::SetExternalDispatch(CImpIDispatch* pExternal)
+{
+    m_mapView.SetExternal(pExternal);
+}
 
 std::array<CSkinButton*, 12> CPlayerDlg::Buttons()
 {
@@ -126,21 +142,25 @@ void CPlayerDlg::DoDataExchange()
                 return &(this->*setup.pButton);
         }
         switch (item.nId) {
-        case 1002: return &m_videoArea;
-        case 1003: return &m_timeText;
-        case 1006: return &m_seekSlider;
-        case 1007: return &m_volumeSlider;
-        case 1009: return &m_meter;
-        case 1013: return &m_listLeft;
-        case 1014: return &m_listRight;
-        case 1024: return &m_eastText;
-        case 1025: return &m_northText;
+        case IDC_VIDEO: return &m_videoArea;
+        case IDC_TIME: return &m_timeText;
+        case IDC_SEEK: return &m_seekSlider;
+        case IDC_VOLUME: return &m_volumeSlider;
+        case IDC_METER: return &m_meter;
+        case IDC_LIST_LEFT: return &m_listLeft;
+        case IDC_LIST_RIGHT: return &m_listRight;
+        case IDC_EAST: return &m_eastText;
+        case IDC_NORTH: return &m_northText;
         default: return nullptr;
         }
     });
     for (CSkinButton* pButton : Buttons())
         pButton->setAutoDefault(false);
     connect(&m_btnClose, &QPushButton::clicked, this, &QDialog::reject);
+    connect(&m_btnLoad, &QPushButton::clicked, this, [this] { OnLoadFile(); });
+    connect(&m_btnPlay, &QPushButton::clicked, this, [this] { OnPlay(); });
+    connect(&m_btnPause, &QPushButton::clicked, this, [this] { OnPauseResume(); });
+    connect(&m_btnStop, &QPushButton::clicked, this, [this] { OnStop(); });
 }
 
 BOOL CPlayerDlg::OnInitDialog()
@@ -154,21 +174,21 @@ BOOL CPlayerDlg::OnInitDialog()
     auto* pMenuKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
     connect(pMenuKey, &QShortcut::activated, this,
             [this] { ShowSystemMenu(mapToGlobal(QPoint(0, kTitleStripHeight))); });
-    const QString strAboutMenu = Resources::LoadString(101);
+    const QString strAboutMenu = Resources::LoadString(IDS_ABOUTBOX);
     if (!strAboutMenu.isEmpty()) {
         m_pSystemMenu->addSeparator();
         m_pSystemMenu->addAction(strAboutMenu, this, [this] { OnSysCommand(IDM_ABOUTBOX); });
     }
 
     setWindowIcon(m_hIcon);
-    SetBackgroundBitmap(132);
+    SetBackgroundBitmap(IDB_BACKGROUND);
     SetupButtons();
 
-    SetUpSlider(m_seekSlider, 145, 148, QStringLiteral("Playback position"));
-    SetUpSlider(m_volumeSlider, 149, 150, QStringLiteral("Volume"));
+    SetUpSlider(m_seekSlider, IDB_SEEK_CHANNEL, IDB_SEEK_CHANNEL_ACTIVE, QStringLiteral("Playback position"));
+    SetUpSlider(m_volumeSlider, IDB_VOLUME_CHANNEL, IDB_VOLUME_CHANNEL_ACTIVE, QStringLiteral("Volume"));
 
     m_meter.setAccessibleName(QStringLiteral("Speed"));
-    m_meter.SetDialBitmap(154);
+    m_meter.SetDialBitmap(IDB_DIAL);
     m_meter.SetRange(0, 120, FALSE);
     m_meter.SetPos(0);
 
@@ -180,9 +200,13 @@ BOOL CPlayerDlg::OnInitDialog()
     m_videoArea.setAutoFillBackground(true);
     QPalette videoPalette = m_videoArea.palette();
     videoPalette.setColor(QPalette::Window, Qt::black);
+    videoPalette.setColor(QPalette::WindowText, Qt::white);
     m_videoArea.setPalette(videoPalette);
+    m_videoArea.installEventFilter(this);
+    m_videoArea.setMouseTracking(true);
     m_player.SetOutputWindow(static_cast<unsigned long>(m_videoArea.winId()));
     m_player.SetTimeChangedHandler(&CPlayerDlg::OnVideoEvent, this);
+    m_player.SetErrorHandler(&CPlayerDlg::OnVideoError, this);
     m_player.SetVolume(50);
 
     m_nPlayState = PLAY_IDLE;
@@ -213,7 +237,7 @@ BOOL CPlayerDlg::OnInitDialog()
 void CPlayerDlg::CreateMapView()
 {
     m_bMapViewPending = false;
-    if (!m_mapView.CreateFromStatic(1004, this))
+    if (!m_mapView.CreateFromStatic(IDC_MAP, this))
         qCWarning(lcTrace, "the map view could not be created over its placeholder");
     m_mapView.NavigateResource(QStringLiteral("StartUpPage.HTML"));
     TraceStartup("map view created");
@@ -236,7 +260,7 @@ void CPlayerDlg::SetUpSlider(CBitmapSlider& slider, UINT nChannel, UINT nActiveC
 {
     slider.SetChannelBitmaps(nChannel, nActiveChannel);
     // The key colour of both thumbs is their top-left pixel.
-    slider.SetThumbBitmaps(147, 146, TRUE, 0xFF000000, 0, 0);
+    slider.SetThumbBitmaps(IDB_THUMB, IDB_THUMB_ACTIVE, TRUE, 0xFF000000, 0, 0);
     slider.SetRange(0, 100, FALSE);
     slider.SetPos(0);
     slider.setAccessibleName(strName);
@@ -244,13 +268,44 @@ void CPlayerDlg::SetUpSlider(CBitmapSlider& slider, UINT nChannel, UINT nActiveC
 
 void CPlayerDlg::ShowIdlePicture()
 {
-    const QImage idle = Resources::LoadBitmap(171);
+    const QImage idle = Resources::LoadBitmap(IDB_IDLE);
     if (idle.isNull())
         return;
     const QSize size = m_videoArea.contentsRect().size();
     m_videoArea.setAlignment(Qt::AlignCenter);
     m_videoArea.setPixmap(QPixmap::fromImage(
         idle.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+}
+
+QRect CPlayerDlg::IdleLoadButtonRect() const
+{
+    const QSize picture = Resources::LoadBitmap(IDB_IDLE).size();
+    const QRect area = m_videoArea.contentsRect();
+    if (picture.isEmpty())
+        return QRect();
+    const double sx = double(area.width()) / picture.width();
+    const double sy = double(area.height()) / picture.height();
+    return QRect(area.x() + qRound(kIdleLoadButton.x() * sx), area.y() + qRound(kIdleLoadButton.y() * sy),
+                 qRound(kIdleLoadButton.width() * sx), qRound(kIdleLoadButton.height() * sy));
+}
+
+bool CPlayerDlg::eventFilter(QObject* pWatched, QEvent* pEvent)
+{
+    // Before the first clip, the idle picture's "Load a clip" button is the load button.
+    if (pWatched == &m_videoArea && !m_pTrack) {
+        if (pEvent->type() == QEvent::MouseMove) {
+            const QPoint pt = static_cast<QMouseEvent*>(pEvent)->position().toPoint();
+            m_videoArea.setCursor(IdleLoadButtonRect().contains(pt) ? Qt::PointingHandCursor : Qt::ArrowCursor);
+        } else if (pEvent->type() == QEvent::MouseButtonRelease) {
+            auto* pMouse = static_cast<QMouseEvent*>(pEvent);
+            if (pMouse->button() == Qt::LeftButton && IdleLoadButtonRect().contains(pMouse->position().toPoint())) {
+                m_videoArea.unsetCursor();
+                OnLoadFile();
+                return true;
+            }
+        }
+    }
+    return CBkDialog::eventFilter(pWatched, pEvent);
 }
 
 void CPlayerDlg::OnSysCommand(UINT nID)
@@ -386,100 +441,9 @@ void CPlayerDlg::keyPressEvent(QKeyEvent* pEvent)
     CBkDialog::keyPressEvent(pEvent);
 }
 
-void CPlayerDlg::OnSliderMoved(quintptr wParam, qintptr)
-{
-    if (wParam == 1007)
-        m_player.SetVolume(m_volumeSlider.GetPos());
-}
-
-qintptr CPlayerDlg::OnMapDocumentComplete()
-{
-    TraceNav(QStringLiteral("Doc Complete\r\n"));
-    return 1;
-}
-
-qintptr CPlayerDlg::OnMapNavigateComplete()
-{
-    TraceNav(QStringLiteral("Nav Complete\r\n"));
-    TraceNav(QStringLiteral("HTML Nav complete\r\n"));
-    return 1;
-}
-
-qintptr CPlayerDlg::OnMapBeforeNavigate()
-{
-    TraceNav(QStringLiteral("Before Nav\r\n"));
-    return 1;
-}
-
-qintptr CPlayerDlg::OnMapLoadComplete()
-{
-    TraceNav(QStringLiteral("ON Load Complete\r\n"));
-    return 1;
-}
-
-void CPlayerDlg::TraceNav(const QString&)
-{
-}
-
 void CPlayerDlg::ShowScriptTestMessage()
 {
     QMessageBox box(QMessageBox::NoIcon, AfxGetAppTitle(), QStringLiteral("我是一个调用应用程序的消息框!"),
                     QMessageBox::Ok, this);
     box.exec();
-}
-
-void CPlayerDlg::SendStartPoint()
-{
-    if (!m_startPoint.m_bValid)
-        return;
-    const QString strLat = QString::asprintf("%f", m_startPoint.m_dLatitude);
-    const QString strLng = QString::asprintf("%f", m_startPoint.m_dLongitude);
-    TraceNav(QStringLiteral("Call setCen:(%1,%2)\r\n").arg(strLat, strLng));
-    m_mapView.CallPageFunction(QStringLiteral("SetStartupCenterPoint"), strLat, strLng);
-}
-
-void CPlayerDlg::OnGpsPageInitialized()
-{
-    m_bGpsPageReady = true;
-}
-
-void CPlayerDlg::OnVideoEvent(const libvlc_event_t* pEvent, void* pUser)
-{
-    if (pEvent->type != libvlc_MediaPlayerTimeChanged)
-        return;
-    qCDebug(lcTrace, "VLC_EVT_TIME_CHANGED: new_time %d[ms]\n",
-            int(pEvent->u.media_player_time_changed.new_time));
-    auto* pDlg = static_cast<CPlayerDlg*>(pUser);
-    if (!pDlg || pDlg->m_bTimeUpdateQueued.exchange(true))
-        return;
-    // Never touch widgets here, and never wait for the GUI thread: hand over and return.
-    QMetaObject::invokeMethod(pDlg, [pDlg] {
-        pDlg->m_bTimeUpdateQueued = false;
-        pDlg->UpdateTimeDisplay();
-    }, Qt::QueuedConnection);
-}
-
-QString CPlayerDlg::FormatTimeText(std::int64_t nElapsedMs, std::int64_t nLengthMs)
-{
-    // libVLC reports -1 for "no media"; show that as zero.
-    const std::int64_t nElapsed = nElapsedMs > 0 ? nElapsedMs / 1000 : 0;
-    const std::int64_t nTotal = nLengthMs > 0 ? nLengthMs / 1000 : 0;
-    return QString::asprintf("%02d:%02d:%02d/%02d:%02d:%02d",
-                             int(nElapsed / 3600 % 24), int(nElapsed / 60 % 60), int(nElapsed % 60),
-                             int(nTotal / 3600 % 24), int(nTotal / 60 % 60), int(nTotal % 60));
-}
-
-int CPlayerDlg::ProgressPercent(std::int64_t nTimeMs, std::int64_t nLengthMs)
-{
-    if (nLengthMs <= 0 || nTimeMs <= 0)
-        return 0;
-    return int(double(nTimeMs) / double(nLengthMs) * 100.0);
-}
-
-void CPlayerDlg::UpdateTimeDisplay()
-{
-    m_nLength = m_player.GetLength();
-    const std::int64_t nTime = m_player.GetTime();
-    m_timeText.setText(FormatTimeText(nTime, m_nLength));
-    m_seekSlider.SetPos(ProgressPercent(nTime, m_nLength));
 }

@@ -2,6 +2,7 @@
 
 #include "bitmapslider.h"
 #include "bkdialog.h"
+#include "framework/windowtimers.h"
 #include "gpspoint.h"
 #include "googlemapview.h"
 #include "meter.h"
@@ -20,10 +21,12 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 class QMenu;
 class CVideoEntry;
+class CImpIDispatch;
 
 enum { PLAY_IDLE = 0, PLAY_PLAYING = 1, PLAY_PAUSED = 2, PLAY_STOPPED = 3 };
 
@@ -50,6 +53,9 @@ public:
     explicit CPlayerDlg(QWidget* pParent = nullptr);
     ~CPlayerDlg() override;
 
+    // The object the map pages reach as window.external; set before the window is created.
+    void SetExternalDispatch(CImpIDispatch* pExternal);
+
     // Creates the controls from the template and initialises the window (once).
     void Create();
     int DoModal();
@@ -58,9 +64,24 @@ public:
     QMenu* GetSystemMenu() const { return m_pSystemMenu.get(); }
     void OnSysCommand(UINT nID);
 
-    // Runs on libVLC's event thread: hands time changes to the GUI thread.
+    // Opens a clip by its full path (UTF-8): reads its GPS log, loads the video without
+    // starting it and shows the map page; the page-wait timer starts the video.
+    // Throws CFileException, before anything has changed, when the clip cannot be opened.
+    void OpenClip(const std::string& strPath);
+    void OnLoadFile();
+    void OnPlay();
+    void OnPauseResume();
+    void OnStop();
+    void OnTimer(UINT nIDEvent);
+    // The path as the engine takes it.
+    static std::string ToUtf8(const std::string& strPath);
+
+    // Run on libVLC's event thread: they hand time changes and errors to the GUI thread.
     static void OnVideoEvent(const libvlc_event_t* pEvent, void* pUser);
+    static void OnVideoError(const libvlc_event_t* pEvent, void* pUser);
     void UpdateTimeDisplay();
+    // The line shown in the video area while the current clip cannot be played.
+    static QString CannotPlayText();
 
     // The map page's calls (window.external).
     void ShowScriptTestMessage() override;
@@ -79,6 +100,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* pEvent) override;
     void mouseReleaseEvent(QMouseEvent* pEvent) override;
     void keyPressEvent(QKeyEvent* pEvent) override;
+    void timerEvent(QTimerEvent* pEvent) override;
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
     void OnLButtonDown(QMouseEvent* pEvent);
@@ -93,7 +116,14 @@ private:
     void SetupButtons();
     static void SetUpSlider(CBitmapSlider& slider, UINT nChannel, UINT nActiveChannel, const QString& strName);
     void ShowIdlePicture();
+    void ShowCannotPlay(unsigned nMediaSerial);
+    // Where the idle picture draws its "Load a clip" button, in the video area's coordinates.
+    QRect IdleLoadButtonRect() const;
     void CreateMapView();
+    void StartPositionTimer();
+    void StopPositionTimer();
+    void StopWaitTimer();
+    void ReadTrack();
     std::array<CSkinButton*, 12> Buttons();
 
 public:
@@ -129,6 +159,16 @@ private:
     bool m_bShownOnce = false;
     bool m_bMapViewPending = false;
     std::unique_ptr<QMenu> m_pSystemMenu;
+    CWindowTimers m_timers;
+    // Set by OpenClip, cleared when its page starts the wait or Stop cancels it: a clip's
+    // page starts playback once, and a stopped clip never starts by itself.
+    bool m_bStartPending = false;
+    // Set when the current clip's page has committed; page reports that arrive before
+    // come from the previous page.
+    bool m_bClipPageShown = false;
+    // Counts the clips given to the engine, so that an error reported for an earlier one
+    // is not shown for the current one.
+    std::atomic<unsigned> m_nMediaSerial{0};
     // Set while a time update is queued for the GUI thread, so that a burst of engine
     // events costs one update.
     std::atomic<bool> m_bTimeUpdateQueued{false};

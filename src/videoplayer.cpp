@@ -72,8 +72,12 @@ void CVideoPlayerImpl::StartPlayer()
 
 CVideoPlayerImpl::~CVideoPlayerImpl()
 {
-    if (m_pMediaPlayer)
+    // Nothing may call back into the owner once it starts to go.
+    DetachHandlers();
+    if (m_pMediaPlayer) {
+        libvlc_media_player_stop(m_pMediaPlayer);
         libvlc_media_player_release(m_pMediaPlayer);
+    }
     if (m_pMedia)
         libvlc_media_release(m_pMedia);
     if (m_pInstance)
@@ -88,9 +92,28 @@ void CVideoPlayerImpl::SetOutputWindow(unsigned long nXWindow)
 
 void CVideoPlayerImpl::SetTimeChangedHandler(VideoEventCallback pfnCallback, void* pUser)
 {
+    if (m_pEventManager && m_pfnCallback)
+        libvlc_event_detach(m_pEventManager, libvlc_MediaPlayerTimeChanged, m_pfnCallback, m_pCallbackUser);
     m_pfnCallback = pfnCallback;
-    if (m_pEventManager)
+    m_pCallbackUser = pUser;
+    if (m_pEventManager && pfnCallback)
         libvlc_event_attach(m_pEventManager, libvlc_MediaPlayerTimeChanged, pfnCallback, pUser);
+}
+
+void CVideoPlayerImpl::SetErrorHandler(VideoEventCallback pfnCallback, void* pUser)
+{
+    if (m_pEventManager && m_pfnErrorCallback)
+        libvlc_event_detach(m_pEventManager, libvlc_MediaPlayerEncounteredError, m_pfnErrorCallback, m_pErrorUser);
+    m_pfnErrorCallback = pfnCallback;
+    m_pErrorUser = pUser;
+    if (m_pEventManager && pfnCallback)
+        libvlc_event_attach(m_pEventManager, libvlc_MediaPlayerEncounteredError, pfnCallback, pUser);
+}
+
+void CVideoPlayerImpl::DetachHandlers()
+{
+    SetTimeChangedHandler(nullptr, nullptr);
+    SetErrorHandler(nullptr, nullptr);
 }
 
 void CVideoPlayerImpl::OpenMedia(const char* pszUtf8Path)
@@ -161,12 +184,12 @@ void CVideoPlayerImpl::SetVolume(int nVolume)
         libvlc_audio_set_volume(m_pMediaPlayer, nVolume);
 }
 
-CVideoPlayer::CVideoPlayer() : m_bOwns(true), m_pImpl(std::make_unique<CVideoPlayerImpl>())
+CVideoPlayer::CVideoPlayer() : m_pImpl(std::make_unique<CVideoPlayerImpl>())
 {
 }
 
 CVideoPlayer::CVideoPlayer(const std::vector<std::string>& args)
-    : m_bOwns(true), m_pImpl(std::make_unique<CVideoPlayerImpl>(args))
+    : m_pImpl(std::make_unique<CVideoPlayerImpl>(args))
 {
 }
 

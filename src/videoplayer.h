@@ -36,6 +36,10 @@ public:
 
     void SetOutputWindow(unsigned long nXWindow);
     void SetTimeChangedHandler(VideoEventCallback pfnCallback, void* pUser);
+    // Told when the player fails on its media (a file it cannot open or decode).
+    void SetErrorHandler(VideoEventCallback pfnCallback, void* pUser);
+    // Detaches both handlers; a handler running on the event thread has returned when this does.
+    void DetachHandlers();
     void OpenMedia(const char* pszUtf8Path);
     void Play();
     void Pause();
@@ -57,6 +61,9 @@ private:
     libvlc_media_t* m_pMedia = nullptr;
     libvlc_event_manager_t* m_pEventManager = nullptr;
     VideoEventCallback m_pfnCallback = nullptr;
+    void* m_pCallbackUser = nullptr;
+    VideoEventCallback m_pfnErrorCallback = nullptr;
+    void* m_pErrorUser = nullptr;
 };
 
 // The handle through which the main window drives its one engine.
@@ -73,6 +80,8 @@ public:
 
     void SetOutputWindow(unsigned long nXWindow) { m_pImpl->SetOutputWindow(nXWindow); }
     void SetTimeChangedHandler(VideoEventCallback pfn, void* pUser) { m_pImpl->SetTimeChangedHandler(pfn, pUser); }
+    void SetErrorHandler(VideoEventCallback pfn, void* pUser) { m_pImpl->SetErrorHandler(pfn, pUser); }
+    void DetachHandlers() { m_pImpl->DetachHandlers(); }
     void OpenMedia(const char* pszUtf8Path) { m_pImpl->OpenMedia(pszUtf8Path); }
     void Play() { m_pImpl->Play(); }
     void Pause() { m_pImpl->Pause(); }
@@ -86,6 +95,5 @@ public:
     void SetVolume(int nVolume) { m_pImpl->SetVolume(nVolume); }
 
 private:
-    bool m_bOwns;
     std::unique_ptr<CVideoPlayerImpl> m_pImpl;
 };

@@ -2,7 +2,6 @@
 
 #include "mywebbrowser/impidispatch.h"
 #include "mywebbrowser/resscheme.h"
-#include "player_app.h"
 
 #include <QChildEvent>
 #include <QCoreApplication>
@@ -80,11 +79,11 @@ QString WebChannelClientSource()
 
 } // namespace
 
-CBrowserControlSite::CBrowserControlSite(QWebEngineProfile* pProfile, QObject* pParent)
+CBrowserControlSite::CBrowserControlSite(QWebEngineProfile* pProfile, CImpIDispatch* pExternal, QObject* pParent)
     : QWebEnginePage(pProfile, pParent)
 {
-    CImpIDispatch* pExternal = GetExternal();
     if (pExternal) {
+        pExternal->AddRef();
         m_pExternal = pExternal;
         m_channel.registerObject(QStringLiteral("external"), pExternal);
         setWebChannel(&m_channel, QWebEngineScript::MainWorld);
@@ -104,15 +103,6 @@ CBrowserControlSite::~CBrowserControlSite()
         m_channel.deregisterObject(m_pExternal);
         m_pExternal->Release();
     }
-}
-
-CImpIDispatch* CBrowserControlSite::GetExternal()
-{
-    CPlayerApp* pApp = AfxGetApp();
-    if (!pApp || !pApp->m_pExternalDispatch)
-        return nullptr;
-    pApp->m_pExternalDispatch->AddRef();
-    return pApp->m_pExternalDispatch.get();
 }
 
 QString CBrowserControlSite::ExternalScript(bool bHasExternal)
@@ -229,7 +219,7 @@ QWebEngineProfile* CBrowserOccManager::Profile()
 
 CBrowserOccManager::~CBrowserOccManager() = default;
 
-std::unique_ptr<CBrowserControlSite> CBrowserOccManager::CreateSite()
+std::unique_ptr<CBrowserControlSite> CBrowserOccManager::CreateSite(CImpIDispatch* pExternal)
 {
-    return std::make_unique<CBrowserControlSite>(Profile());
+    return std::make_unique<CBrowserControlSite>(Profile(), pExternal);
 }

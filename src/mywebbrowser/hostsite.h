@@ -14,20 +14,18 @@ class QWebEngineProfile;
 class QWebEngineView;
 
 // The page the map view shows, customised as the program's browser host: it hands the page
-// the program's external object, shows alerts as the program's own message box, keeps the
+// the external object it is given, shows alerts as the program's own message box, keeps the
 // view on the program's own res: pages and swallows the refresh, open, print and new-window keys.
 class CBrowserControlSite : public QWebEnginePage
 {
     Q_OBJECT
 public:
-    explicit CBrowserControlSite(QWebEngineProfile* pProfile, QObject* pParent = nullptr);
+    // pExternal (may be null) is the page's window.external; the page holds one reference to
+    // it for as long as the page lives.
+    CBrowserControlSite(QWebEngineProfile* pProfile, CImpIDispatch* pExternal, QObject* pParent = nullptr);
     ~CBrowserControlSite() override;
 
     static constexpr const char* kAlertCaption = "自定义浏览器";
-
-    // The application's external object with one reference added for this page, or null if
-    // the application has none.
-    CImpIDispatch* GetExternal();
 
     // Customises the widget that shows this page: no context menu, and the key filter on the
     // widget itself and on whatever child it renders in.
@@ -67,8 +65,9 @@ public:
     CBrowserOccManager(const CBrowserOccManager&) = delete;
     CBrowserOccManager& operator=(const CBrowserOccManager&) = delete;
 
-    // A new page for a view; the caller owns it and must delete it before this manager.
-    std::unique_ptr<CBrowserControlSite> CreateSite();
+    // A new page for a view, showing pExternal (may be null) as window.external; the caller
+    // owns it and must delete it before this manager.
+    std::unique_ptr<CBrowserControlSite> CreateSite(CImpIDispatch* pExternal);
 
     // Made on first use: starting the web engine is the slowest step of the program's start.
     QWebEngineProfile* Profile();

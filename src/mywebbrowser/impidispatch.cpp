@@ -1,27 +1,11 @@
 #include "mywebbrowser/impidispatch.h"
 
-#include "player_app.h"
-
-#include <QWidget>
-
 const std::array<CImpIDispatch::Member, 4> CImpIDispatch::s_members = {{
     {"CB_IsOurCustomBrowser", DISPID_CB_IsOurCustomBrowser},
     {"CB_CustomFunction", DISPID_CB_CustomFunction},
     {"CB_SetStartupCenterPoint", DISPID_CB_SetStartupCenterPoint},
     {"CB_SetGPSPageInitialized", DISPID_CB_SetGPSPageInitialized},
 }};
-
-namespace {
-
-IMapPageHost* FindHost()
-{
-    CPlayerApp* pApp = AfxGetApp();
-    if (!pApp || !pApp->m_pMainWnd)
-        return nullptr;
-    return dynamic_cast<IMapPageHost*>(pApp->m_pMainWnd);
-}
-
-} // namespace
 
 CImpIDispatch::CImpIDispatch()
 {
@@ -31,6 +15,11 @@ CImpIDispatch::CImpIDispatch()
 CImpIDispatch::~CImpIDispatch()
 {
     Q_ASSERT_X(m_nRefCount == 0, "CImpIDispatch", "deleted while a page still holds it");
+}
+
+void CImpIDispatch::SetHost(IMapPageHost* pHost)
+{
+    m_pHost = pHost;
 }
 
 HRESULT CImpIDispatch::QueryInterface(const IID& riid, void** ppvObject)
@@ -101,18 +90,17 @@ HRESULT CImpIDispatch::Invoke(DISPID dispIdMember, const IID&, LCID, WORD wFlags
                 *pVarResult = QVariant(true);
             return S_OK;
         }
-        IMapPageHost* pHost = FindHost();
-        if (!pHost)
+        if (!m_pHost)
             return S_OK;
         switch (dispIdMember) {
         case DISPID_CB_CustomFunction:
-            pHost->ShowScriptTestMessage();
+            m_pHost->ShowScriptTestMessage();
             break;
         case DISPID_CB_SetStartupCenterPoint:
-            pHost->SendStartPoint();
+            m_pHost->SendStartPoint();
             break;
         case DISPID_CB_SetGPSPageInitialized:
-            pHost->OnGpsPageInitialized();
+            m_pHost->OnGpsPageInitialized();
             break;
         default:
             break;

@@ -35,8 +35,8 @@ inline const IID IID_NULL;
 inline const IID IID_IUnknown{0x00000000, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
 inline const IID IID_IDispatch{0x00020400, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
 
-// What the page's calls do in the program. The main window implements it; the object
-// below finds it behind the application's main-window pointer.
+// What the page's calls do in the program. The main window implements it and is handed to
+// the object below.
 class IMapPageHost
 {
 public:
@@ -53,6 +53,7 @@ protected:
 
 // The object every map page reaches as window.external. One exists for the whole run,
 // owned by the application; the reference count is bookkeeping only and never deletes.
+// Its host is not owned: whoever sets it unsets it (SetHost(nullptr)) before the host goes.
 // Published to the page over QWebChannel; the page's script reaches it through CallMember.
 class CImpIDispatch : public QObject
 {
@@ -77,6 +78,9 @@ public:
     CImpIDispatch(const CImpIDispatch&) = delete;
     CImpIDispatch& operator=(const CImpIDispatch&) = delete;
 
+    // Where the page's method calls take effect; without a host they do nothing.
+    void SetHost(IMapPageHost* pHost);
+
     // IUnknown
     HRESULT QueryInterface(const IID& riid, void** ppvObject);
     ULONG AddRef();
@@ -97,4 +101,7 @@ public:
     Q_INVOKABLE QVariant CallMember(const QString& name);
 
     std::int32_t m_nRefCount = 0;
+
+private:
+    IMapPageHost* m_pHost = nullptr;
 };

@@ -3,6 +3,7 @@
 #include <QString>
 
 class CGoogleMapView;
+class CImpIDispatch;
 class QRect;
 class QWebEnginePage;
 class QWebEngineView;
@@ -24,6 +25,7 @@ public:
     virtual QWebEnginePage* GetHtmlDocument() const = 0;
 };
 
-// The module's one exported function: the browser for a view, a child of that view.
-using PFN_CREATEMAPBROWSER = IMapBrowser* (*)(CGoogleMapView* pView);
+// The module's one exported function: the browser for a view, a child of that view, whose
+// pages reach pExternal (may be null) as window.external.
+using PFN_CREATEMAPBROWSER = IMapBrowser* (*)(CGoogleMapView* pView, CImpIDispatch* pExternal);
 #define DERUZIZ_CREATE_MAP_BROWSER "DeruzizCreateMapBrowser"

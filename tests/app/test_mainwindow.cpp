@@ -4,7 +4,9 @@
 #include "framework/dialogtemplate.h"
 #include "player_app.h"
 #include "player_dlg.h"
+#include "resource.h"
 #include "boxcatcher.h"
+#include "whenmodal.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -22,35 +24,16 @@
 
 namespace {
 
-// Runs fn on the first modal dialog or popup that appears within the time.
-void WhenModalAppears(std::function<void(QWidget*)> fn, int nTimeoutMs = 5000)
-{
-    auto* pTimer = new QTimer;
-    auto nStart = std::make_shared<QElapsedTimer>();
-    nStart->start();
-    QObject::connect(pTimer, &QTimer::timeout, [pTimer, fn, nStart, nTimeoutMs] {
-        QWidget* pModal = QApplication::activeModalWidget();
-        if (!pModal)
-            pModal = QApplication::activePopupWidget();
-        if (pModal || nStart->elapsed() > nTimeoutMs) {
-            pTimer->stop();
-            pTimer->deleteLater();
-            if (pModal)
-                fn(pModal);
-        }
-    });
-    pTimer->start(20);
-}
-
 class MainWindowTest : public ::testing::Test
 {
 protected:
     // As the application runs its window: the external object first, then the window.
     static void SetUpTestSuite()
     {
-        AfxGetApp()->m_pExternalDispatch = std::make_unique<CImpIDispatch>();
+        s_pExternal = new CImpIDispatch;
         s_pDlg = new CPlayerDlg;
-        AfxGetApp()->m_pMainWnd = s_pDlg;
+        s_pDlg->SetExternalDispatch(s_pExternal);
+        s_pExternal->SetHost(s_pDlg);
         s_pDlg->Create();
         s_pDlg->move(40, 40);
         s_pDlg->show();
@@ -58,16 +41,19 @@ protected:
     }
     static void TearDownTestSuite()
     {
-        AfxGetApp()->m_pMainWnd = nullptr;
+        s_pExternal->SetHost(nullptr);
         delete s_pDlg;
         s_pDlg = nullptr;
-        AfxGetApp()->m_pExternalDispatch.reset();
+        delete s_pExternal;
+        s_pExternal = nullptr;
     }
 
     static CPlayerDlg* s_pDlg;
+    static CImpIDispatch* s_pExternal;
 };
 
 CPlayerDlg* MainWindowTest::s_pDlg = nullptr;
+CImpIDispatch* MainWindowTest::s_pExternal = nullptr;
 
 } // namespace
 
@@ -90,29 +76,31 @@ TEST_F(MainWindowTest, EveryControlAtItsIdRectangleAndClass)
         const QRect rc = tmpl.ToPixels(item.rcUnits);
         EXPECT_EQ(pControl->pos(), rc.topLeft()) << "control " << item.nId;
         // The gauge and the sliders take the size of their pictures.
-        if (item.nId != 1009 && item.nId != 1006 && item.nId != 1007) {
+        if (item.nId != IDC_METER && item.nId != IDC_SEEK && item.nId != IDC_VOLUME) {
             EXPECT_EQ(pControl->size(), rc.size()) << "control " << item.nId;
         }
         EXPECT_TRUE(pControl->isVisible()) << "control " << item.nId;
     }
-    for (int nId = 2; nId <= 13; ++nId)
+    for (int nId = IDC_CLOSE; nId <= IDC_REMOVE; ++nId)
         EXPECT_NE(qobject_cast<CSkinButton*>(GetDlgItem(s_pDlg, nId)), nullptr) << nId;
-    for (int nId : {1003, 1024, 1025})
+    for (int nId : {IDC_TIME, IDC_EAST, IDC_NORTH})
         EXPECT_NE(qobject_cast<CTransparentStatic*>(GetDlgItem(s_pDlg, nId)), nullptr) << nId;
-    for (int nId : {1006, 1007})
+    for (int nId : {IDC_SEEK, IDC_VOLUME})
         EXPECT_NE(qobject_cast<CBitmapSlider*>(GetDlgItem(s_pDlg, nId)), nullptr) << nId;
-    EXPECT_NE(qobject_cast<CMeter*>(GetDlgItem(s_pDlg, 1009)), nullptr);
-    EXPECT_NE(qobject_cast<CVideoListCtrl*>(GetDlgItem(s_pDlg, 1013)), nullptr);
-    EXPECT_NE(qobject_cast<CVideoListCtrl*>(GetDlgItem(s_pDlg, 1014)), nullptr);
-    EXPECT_EQ(GetDlgItem(s_pDlg, 1002), &s_pDlg->m_videoArea);
+    EXPECT_NE(qobject_cast<CMeter*>(GetDlgItem(s_pDlg, IDC_METER)), nullptr);
+    EXPECT_NE(qobject_cast<CVideoListCtrl*>(GetDlgItem(s_pDlg, IDC_LIST_LEFT)), nullptr);
+    EXPECT_NE(qobject_cast<CVideoListCtrl*>(GetDlgItem(s_pDlg, IDC_LIST_RIGHT)), nullptr);
+    EXPECT_EQ(GetDlgItem(s_pDlg, IDC_VIDEO), &s_pDlg->m_videoArea);
     EXPECT_EQ(GetDlgItem(s_pDlg, 1001), nullptr);
 }
 
 TEST_F(MainWindowTest, TabOrderFollowsTheTemplate)
 {
-    const std::vector<int> expected = {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 1013, 1014};
+    const std::vector<int> expected = {IDC_CLOSE, IDC_PAUSE, IDC_PLAY, IDC_STOP, IDC_PREV_CLIP, IDC_NEXT_CLIP,
+                                       IDC_LOAD, IDC_ADD_FOLDER, IDC_PREV_PAGE, IDC_PLAY_SELECTED,
+                                       IDC_NEXT_PAGE, IDC_REMOVE, IDC_LIST_LEFT, IDC_LIST_RIGHT};
     std::vector<int> chain;
-    QWidget* pFirst = GetDlgItem(s_pDlg, 2);
+    QWidget* pFirst = GetDlgItem(s_pDlg, IDC_CLOSE);
     QWidget* pWidget = pFirst;
     do {
         const int nId = GetDlgCtrlID(pWidget);
@@ -127,10 +115,11 @@ TEST_F(MainWindowTest, TabOrderFollowsTheTemplate)
 TEST_F(MainWindowTest, TooltipsAndInitialTexts)
 {
     const std::map<int, QString> hints = {
-        {2, "Close the application"}, {3, "Pause Video"}, {4, "Play Loaded Video"},
-        {5, "Stop Video"}, {6, "Prev Clip"}, {7, "Next Clip"}, {8, "Load File"},
-        {9, "Add File To List"}, {13, "Remove File from List"}, {10, "File List Previous Page"},
-        {12, "File List Next Page"}, {11, "Play Selected Video"}};
+        {IDC_CLOSE, "Close the application"}, {IDC_PAUSE, "Pause Video"}, {IDC_PLAY, "Play Loaded Video"},
+        {IDC_STOP, "Stop Video"}, {IDC_PREV_CLIP, "Prev Clip"}, {IDC_NEXT_CLIP, "Next Clip"},
+        {IDC_LOAD, "Load File"}, {IDC_ADD_FOLDER, "Add File To List"}, {IDC_REMOVE, "Remove File from List"},
+        {IDC_PREV_PAGE, "File List Previous Page"}, {IDC_NEXT_PAGE, "File List Next Page"},
+        {IDC_PLAY_SELECTED, "Play Selected Video"}};
     for (const auto& [nId, strHint] : hints) {
         auto* pButton = qobject_cast<CSkinButton*>(GetDlgItem(s_pDlg, nId));
         ASSERT_NE(pButton, nullptr);
@@ -202,8 +191,8 @@ TEST_F(MainWindowTest, DraggingWorksFromTheTitleStripOnly)
 
 TEST_F(MainWindowTest, MapViewTakesThePlaceholderAndShowsTheStartPage)
 {
-    QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<CGoogleMapView*>(GetDlgItem(s_pDlg, 1004)) != nullptr, 10000);
-    QWidget* pView = GetDlgItem(s_pDlg, 1004);
+    QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<CGoogleMapView*>(GetDlgItem(s_pDlg, IDC_MAP)) != nullptr, 10000);
+    QWidget* pView = GetDlgItem(s_pDlg, IDC_MAP);
     EXPECT_EQ(pView, &s_pDlg->m_mapView);
     EXPECT_EQ(pView->geometry(), QRect(646, 50, 304, 316));
     QTRY_VERIFY_WITH_TIMEOUT(s_pDlg->m_mapView.m_strURL.endsWith("/StartUpPage.HTML"), 20000);
@@ -213,7 +202,6 @@ TEST_F(MainWindowTest, MapViewTakesThePlaceholderAndShowsTheStartPage)
 TEST_F(MainWindowTest, AnswersTheLivePageWithItsStartPoint)
 {
     QTRY_VERIFY_WITH_TIMEOUT(s_pDlg->m_mapView.GetBrowser() != nullptr, 10000);
-    ASSERT_EQ(dynamic_cast<IMapPageHost*>(AfxGetMainWnd()), static_cast<IMapPageHost*>(s_pDlg));
 
     // No start point: the page is not answered and never gets ready.
     s_pDlg->m_startPoint.m_bValid = false;

@@ -8,7 +8,6 @@
 #include "framework/resources.h"
 #include "googlemapview.h"
 #include "mywebbrowser/impidispatch.h"
-#include "player_app.h"
 #include "boxcatcher.h"
 
 #include <QAbstractButton>
@@ -26,7 +25,6 @@
 #include <QWebEngineView>
 
 #include <algorithm>
-#include <memory>
 #include <vector>
 
 namespace {
@@ -41,12 +39,14 @@ struct MapMessage
 };
 
 // Stands in for the main window: owns a placeholder 1004 and the view over it, records the
-// map messages and answers the page as the main window does.
+// view's map messages and answers the page as the main window does.
 class CTestHost : public QWidget, public IMapPageHost
 {
 public:
-    CTestHost()
+    explicit CTestHost(CImpIDispatch* pExternal = nullptr)
     {
+        m_mapView.SetNotifyTarget(this);
+        m_mapView.SetExternal(pExternal);
         setFixedSize(960, 600);
         auto* pPlaceholder = new QWidget(this);
         SetDlgCtrlID(pPlaceholder, 1004);
@@ -86,7 +86,6 @@ protected:
     {
         const int nType = int(pEvent->type());
         if (nType >= WM_MAP_DOCUMENT_COMPLETE && nType <= WM_MAP_LOAD_COMPLETE) {
-            // Any view of the test process reports here; the shared one is told apart by its URL.
             m_messages.push_back({nType, m_mapView.m_strURL, m_mapView.GetHtmlDocument() != nullptr});
             static_cast<CMessageEvent*>(pEvent)->m_lResult = 1;
             return true;
@@ -142,9 +141,9 @@ class MapViewTest : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        AfxGetApp()->m_pExternalDispatch = std::make_unique<CImpIDispatch>();
-        s_pHost = new CTestHost;
-        AfxGetApp()->m_pMainWnd = s_pHost;
+        s_pExternal = new CImpIDispatch;
+        s_pHost = new CTestHost(s_pExternal);
+        s_pExternal->SetHost(s_pHost);
         s_pHost->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(s_pHost));
         ASSERT_TRUE(s_pHost->m_mapView.CreateFromStatic(1004, s_pHost));
@@ -152,11 +151,12 @@ protected:
 
     static void TearDownTestSuite()
     {
+        s_pExternal->SetHost(nullptr);
         delete s_pHost;
         s_pHost = nullptr;
-        AfxGetApp()->m_pMainWnd = nullptr;
-        EXPECT_EQ(AfxGetApp()->m_pExternalDispatch->m_nRefCount, 0);
-        AfxGetApp()->m_pExternalDispatch.reset();
+        EXPECT_EQ(s_pExternal->m_nRefCount, 0);
+        delete s_pExternal;
+        s_pExternal = nullptr;
     }
 
     void SetUp() override
@@ -186,6 +186,7 @@ protected:
                WaitFor([] { return Host().CountCalls(QStringLiteral("OnGpsPageInitialized")) > 0; }, kWait);
     }
 
+    static inline CImpIDispatch* s_pExternal = nullptr;
     static inline CTestHost* s_pHost = nullptr;
 };
 
@@ -305,7 +306,7 @@ TEST_F(MapViewTest, PageCallTextsAndNoCallBeforeAnyDocument)
                                                                    QStringLiteral("3")}),
               QStringLiteral("g(1,2,3)"));
 
-    CTestHost other;
+    CTestHost other(s_pExternal);
     other.show();
     ASSERT_TRUE(other.m_mapView.CreateFromStatic(1004, &other));
     QWebEnginePage* pPage = other.m_mapView.GetBrowser()->page();
@@ -317,6 +318,8 @@ TEST_F(MapViewTest, PageCallTextsAndNoCallBeforeAnyDocument)
     ASSERT_TRUE(other.m_mapView.NavigateResource(QStringLiteral("STARTUPPAGE.HTML")));
     ASSERT_TRUE(loaded.wait(kWait));
     EXPECT_EQ(other.m_mapView.GetHtmlDocument(), pPage);
+    EXPECT_TRUE(WaitFor([&] { return other.HasMessage(WM_MAP_LOAD_COMPLETE); }, kWait));
+    EXPECT_TRUE(Host().m_messages.empty()) << "a view reports to its own target only";
     RunJs(pPage, QStringLiteral("window.initialize = function () { document.title = 'initialized'; }"));
     EXPECT_TRUE(other.m_mapView.CallPageFunction(QStringLiteral("initialize")));
     EXPECT_TRUE(WaitFor([&] { return pPage->title() == QLatin1String("initialized"); }, kWait));
@@ -336,7 +339,7 @@ TEST_F(MapViewTest, AlertShowsTheProgramsMessageBox)
 
 TEST_F(MapViewTest, PageWithoutTheExternalObjectRefusesTheLiveMap)
 {
-    std::unique_ptr<CImpIDispatch> pSaved = std::move(AfxGetApp()->m_pExternalDispatch);
+    const int nBefore = s_pExternal->m_nRefCount;
     {
         CTestHost other;
         other.show();
@@ -349,8 +352,8 @@ TEST_F(MapViewTest, PageWithoutTheExternalObjectRefusesTheLiveMap)
         QTest::qWait(300);
         EXPECT_EQ(Host().CountCalls(QStringLiteral("SendStartPoint")), 0);
         EXPECT_EQ(Host().CountCalls(QStringLiteral("OnGpsPageInitialized")), 0);
+        EXPECT_EQ(s_pExternal->m_nRefCount, nBefore);
     }
-    AfxGetApp()->m_pExternalDispatch = std::move(pSaved);
 }
 
 TEST_F(MapViewTest, NoContextMenuNoScrollBars)
@@ -482,7 +485,7 @@ TEST_F(MapViewTest, ViewStaysOnTheProgramsPagesAndLinksOpenOutside)
 TEST_F(MapViewTest, ExternalObjectFromThePage)
 {
     ASSERT_TRUE(Show(QStringLiteral("STARTUPPAGE.HTML")));
-    EXPECT_GE(AfxGetApp()->m_pExternalDispatch->m_nRefCount, 1) << "the page holds a reference";
+    EXPECT_GE(s_pExternal->m_nRefCount, 1) << "the page holds a reference";
 
     const QVariantMap reads = RunJs(Page(), QStringLiteral(R"JS((function () {
         function error(f) { try { f(); return ""; } catch (e) { return e.name; } }
@@ -503,31 +506,27 @@ TEST_F(MapViewTest, ExternalObjectFromThePage)
     QTest::qWait(200);
     EXPECT_EQ(Host().m_calls, std::vector<QString>{QStringLiteral("ShowScriptTestMessage")});
 
-    const int nBefore = AfxGetApp()->m_pExternalDispatch->m_nRefCount;
+    const int nBefore = s_pExternal->m_nRefCount;
     {
         QWidget parent;
         CGoogleMapView second;
+        second.SetExternal(s_pExternal);
         auto* pPlaceholder = new QWidget(&parent);
         SetDlgCtrlID(pPlaceholder, 1004);
         ASSERT_TRUE(second.CreateFromStatic(1004, &parent));
-        EXPECT_EQ(AfxGetApp()->m_pExternalDispatch->m_nRefCount, nBefore + 1);
+        EXPECT_EQ(s_pExternal->m_nRefCount, nBefore + 1);
     }
-    EXPECT_EQ(AfxGetApp()->m_pExternalDispatch->m_nRefCount, nBefore);
+    EXPECT_EQ(s_pExternal->m_nRefCount, nBefore);
 }
 
 class DispatchTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        m_pSavedMainWnd = AfxGetApp()->m_pMainWnd;
-        AfxGetApp()->m_pMainWnd = &m_host;
-    }
-    void TearDown() override { AfxGetApp()->m_pMainWnd = m_pSavedMainWnd; }
+    void SetUp() override { m_dispatch.SetHost(&m_host); }
+    void TearDown() override { m_dispatch.SetHost(nullptr); }
 
     CImpIDispatch m_dispatch;
     CTestHost m_host;
-    QWidget* m_pSavedMainWnd = nullptr;
 };
 
 TEST_F(DispatchTest, NamesMatchExactly)
@@ -584,11 +583,8 @@ TEST_F(DispatchTest, PropertyReadsGiveTrueWithoutEffectMethodCallsRunTheEffect)
                   S_OK);
     EXPECT_TRUE(m_host.m_calls.empty());
 
-    // Without a main window that answers, a call has no effect and no failure.
-    AfxGetApp()->m_pMainWnd = nullptr;
-    EXPECT_EQ(m_dispatch.Invoke(4, IID_NULL, 0, DISPATCH_METHOD, nullptr, nullptr, nullptr, nullptr), S_OK);
-    QWidget plain;
-    AfxGetApp()->m_pMainWnd = &plain;
+    // Without a host, a call has no effect and no failure.
+    m_dispatch.SetHost(nullptr);
     EXPECT_EQ(m_dispatch.Invoke(4, IID_NULL, 0, DISPATCH_METHOD, nullptr, nullptr, nullptr, nullptr), S_OK);
     EXPECT_TRUE(m_host.m_calls.empty());
 }

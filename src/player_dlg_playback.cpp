@@ -1,0 +1,399 @@
+// The main window's playback and position tracking: opening a clip, the page wait that
+// starts it, the one-second position steps, the transport buttons and the time display.
+#include "player_dlg.h"
+
+#include "framework/fileerror.h"
+#include "framework/filereport.h"
+#include "framework/messages.h"
+#include "framework/resources.h"
+#include "logpath.h"
+#include "player_app.h"
+#include "resource.h"
+#include "trackstep.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QSortFilterProxyModel>
+#include <QFileSystemModel>
+#include <QTimerEvent>
+
+#include <vlc/vlc.h>
+
+#include <filesystem>
+#include <optional>
+
+namespace {
+
+constexpr int kPageWaitPeriodMs = 500;
+constexpr int kPositionPeriodMs = 1000;
+// The page-wait count at which an unready page gives way to the error page: the fourth tick.
+constexpr int kPageWaitLimit = 5;
+
+const QString kLiveMapPage = QStringLiteral("GPS_VIEW.HTML");
+const QString kErrorPage = QStringLiteral("ERROR.HTML");
+
+// The load dialog lists folders and the clips whose names end in .MOV, .AVI or .MP4 in any
+// letter case; a name filter alone would be case-sensitive here.
+class CClipFilter : public QSortFilterProxyModel
+{
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+protected:
+    bool filterAcceptsRow(int nRow, const QModelIndex& parent) const override
+    {
+        const auto* pModel = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (!pModel)
+            return true;
+        const QModelIndex index = pModel->index(nRow, 0, parent);
+        if (pModel->isDir(index))
+            return true;
+        const QString name = pModel->fileName(index);
+        for (const char* pszExtension : {".mov", ".avi", ".mp4"}) {
+            if (name.endsWith(QLatin1String(pszExtension), Qt::CaseInsensitive))
+                return true;
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+std::string CPlayerDlg::ToUtf8(const std::string& strPath)
+{
+    // Paths are UTF-8 already. libVLC turns a path into a URL itself, so nothing is escaped
+    // here; a relative path is made absolute so that its URL names the same file.
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(strPath, ec);
+    return ec ? strPath : absolute.string();
+}
+
+void CPlayerDlg::OpenClip(const std::string& strPath)
+{
+    const std::string strLogPath = GetGpsLogPath(strPath, "LOG");
+
+    m_pTrack.reset();
+    // Whatever ran for the previous clip belongs to it: the new clip gets its own full wait,
+    // and its track is not stepped before its own start.
+    StopPositionTimer();
+    StopWaitTimer();
+
+    m_pTrack = std::make_unique<CGPSTrack>(strLogPath);
+
+    const std::string strUtf8 = ToUtf8(strPath);
+    m_player.OpenMedia(strUtf8.c_str());
+    ++m_nMediaSerial;
+    ShowIdlePicture();
+    m_videoArea.unsetCursor();
+
+    m_startPoint.m_bValid = false;
+    m_bGpsPageReady = false;
+    m_bClipPageShown = false;
+
+    std::optional<CFileException> readError;
+    if (m_pTrack->IsOpen()) {
+        try {
+            ReadTrack();
+        } catch (const CFileException& error) {
+            // The records read so far make the track; the user hears of the rest below.
+            readError = error;
+        }
+        if (m_startPoint.m_bValid) {
+            m_mapView.NavigateResource(kLiveMapPage);
+            m_pTrack->Rewind();
+        } else {
+            m_mapView.NavigateResource(kErrorPage);
+        }
+    } else {
+        m_mapView.NavigateResource(kErrorPage);
+    }
+    m_nPageWait = 1;
+    m_bStartPending = true;
+    if (readError)
+        throw *readError;
+}
+
+void CPlayerDlg::ReadTrack()
+{
+    bool bFound = false;
+    while (m_pTrack->ReadNextRecord()) {
+        if (bFound)
+            continue;
+        const CGPSPoint* pPoint = m_pTrack->GetCurrent();
+        if (!pPoint)
+            continue;
+        if (pPoint->m_bValid) {
+            m_eastText.setText(QString::fromStdString(FormatEastText(pPoint->m_dLongitude)));
+            m_northText.setText(QString::fromStdString(FormatNorthText(pPoint->m_dLatitude)));
+            bFound = true;
+            m_startPoint = *pPoint;
+        }
+        m_pTrack->Advance();
+    }
+}
+
+void CPlayerDlg::OnLoadFile()
+{
+    QFileDialog dialog(this, QStringLiteral("Load Video File"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(Resources::LoadString(AFX_IDS_ALLFILTER));
+    dialog.setProxyModel(new CClipFilter(&dialog));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const std::string strPath = QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
+    RunReportingFileErrors(this, [&] { OpenClip(strPath); });
+}
+
+void CPlayerDlg::OnPlay()
+{
+    if (m_nPlayState == PLAY_IDLE)
+        return;
+    // Playing needs the current clip's map page to have reported itself ready.
+    if (!m_bGpsPageReady)
+        return;
+    if ((m_nPlayState == PLAY_PAUSED || m_nPlayState == PLAY_STOPPED) && !m_bPositionTimer)
+        StartPositionTimer();
+    m_nPlayState = PLAY_PLAYING;
+    m_player.Play();
+}
+
+void CPlayerDlg::OnPauseResume()
+{
+    // While the start is pending, the page wait decides.
+    if (m_bWaitTimer)
+        return;
+    if (m_nPlayState == PLAY_PLAYING) {
+        StopPositionTimer();
+        m_nPlayState = PLAY_PAUSED;
+        m_player.Pause();
+    } else if (m_nPlayState == PLAY_PAUSED) {
+        // Tracking resumes with the video only where there is tracking to resume.
+        if (m_bGpsPageReady && m_pTrack && !m_pTrack->AtEnd())
+            StartPositionTimer();
+        m_nPlayState = PLAY_PLAYING;
+        m_player.Pause();
+    }
+}
+
+void CPlayerDlg::OnStop()
+{
+    if (m_nPlayState != PLAY_PLAYING && m_nPlayState != PLAY_PAUSED)
+        return;
+    StopPositionTimer();
+    // A stopped clip does not start by itself when its page wait ends.
+    StopWaitTimer();
+    m_bStartPending = false;
+    m_nPlayState = PLAY_STOPPED;
+    m_player.Stop();
+    if (m_pTrack && m_pTrack->IsOpen())
+        m_pTrack->Rewind();
+    m_nLength = 0;
+    m_timeText.setText(QStringLiteral("00:00:00") + m_timeText.text().mid(8));
+    m_eastText.setText(QString());
+    m_northText.setText(QString());
+    m_seekSlider.SetPos(0);
+    m_nPageWait = 1;
+}
+
+void CPlayerDlg::StartPositionTimer()
+{
+    m_bPositionTimer = TRUE;
+    m_timers.SetTimer(TIMER_POSITION, kPositionPeriodMs, this);
+}
+
+void CPlayerDlg::StopPositionTimer()
+{
+    if (!m_bPositionTimer)
+        return;
+    m_bPositionTimer = FALSE;
+    m_timers.KillTimer(TIMER_POSITION);
+}
+
+void CPlayerDlg::StopWaitTimer()
+{
+    if (!m_bWaitTimer)
+        return;
+    m_bWaitTimer = FALSE;
+    m_timers.KillTimer(TIMER_PAGE_WAIT);
+}
+
+void CPlayerDlg::timerEvent(QTimerEvent* pEvent)
+{
+    const unsigned nId = m_timers.IdOf(pEvent);
+    if (nId == 0) {
+        CBkDialog::timerEvent(pEvent);
+        return;
+    }
+    OnTimer(nId);
+}
+
+void CPlayerDlg::OnTimer(UINT nIDEvent)
+{
+    if (nIDEvent == TIMER_PAGE_WAIT && m_nPageWait != 0) {
+        if (m_bGpsPageReady) {
+            // The first position step then shows the record after the start point.
+            if (m_pTrack)
+                m_pTrack->Advance();
+            if (m_bWaitTimer && !m_bPositionTimer) {
+                StopWaitTimer();
+                StartPositionTimer();
+                m_player.Play();
+                m_nPlayState = PLAY_PLAYING;
+            }
+        } else {
+            ++m_nPageWait;
+            if (m_nPlayState != PLAY_IDLE && m_nPageWait >= kPageWaitLimit) {
+                // The page never got ready: the clip plays without tracking.
+                m_mapView.NavigateResource(kErrorPage);
+                m_player.Play();
+                m_nPlayState = PLAY_PLAYING;
+                StopWaitTimer();
+            }
+        }
+    } else if (nIDEvent == TIMER_POSITION) {
+        if (!m_pTrack) {
+            StopPositionTimer();
+            return;
+        }
+        const CGPSPoint* pPoint = m_pTrack->GetCurrent();
+        if (pPoint && pPoint->m_bValid) {
+            const CTrackStep step = TrackStepOf(*pPoint);
+            m_mapView.CallPageFunction(QStringLiteral("PanToNewPoint"), QString::fromStdString(step.m_strPageLat),
+                                       QString::fromStdString(step.m_strPageLng));
+            m_meter.SetPos(step.m_nGaugePos);
+            m_eastText.setText(QString::fromStdString(step.m_strEast));
+            m_northText.setText(QString::fromStdString(step.m_strNorth));
+        }
+        m_pTrack->Advance();
+        if (m_pTrack->AtEnd())
+            StopPositionTimer();
+    }
+}
+
+qintptr CPlayerDlg::OnMapDocumentComplete()
+{
+    TraceNav(QStringLiteral("Doc Complete\r\n"));
+    if (m_nPageWait == 1 && !m_bWaitTimer && m_bStartPending) {
+        m_bStartPending = false;
+        m_nPlayState = PLAY_PLAYING;
+        m_bWaitTimer = TRUE;
+        m_timers.SetTimer(TIMER_PAGE_WAIT, kPageWaitPeriodMs, this);
+    }
+    return 1;
+}
+
+qintptr CPlayerDlg::OnMapNavigateComplete()
+{
+    TraceNav(QStringLiteral("Nav Complete\r\n"));
+    TraceNav(QStringLiteral("HTML Nav complete\r\n"));
+    if (m_nPageWait != 0)
+        m_bClipPageShown = true;
+    return 1;
+}
+
+qintptr CPlayerDlg::OnMapBeforeNavigate()
+{
+    TraceNav(QStringLiteral("Before Nav\r\n"));
+    return 1;
+}
+
+qintptr CPlayerDlg::OnMapLoadComplete()
+{
+    TraceNav(QStringLiteral("ON Load Complete\r\n"));
+    return 1;
+}
+
+void CPlayerDlg::TraceNav(const QString&)
+{
+}
+
+void CPlayerDlg::SendStartPoint()
+{
+    if (!m_startPoint.m_bValid)
+        return;
+    const QString strLat = QString::fromStdString(FormatPageCoordinate(m_startPoint.m_dLatitude));
+    const QString strLng = QString::fromStdString(FormatPageCoordinate(m_startPoint.m_dLongitude));
+    TraceNav(QStringLiteral("Call setCen:(%1,%2)\r\n").arg(strLat, strLng));
+    m_mapView.CallPageFunction(QStringLiteral("SetStartupCenterPoint"), strLat, strLng);
+}
+
+void CPlayerDlg::OnGpsPageInitialized()
+{
+    // A report that was still on its way from the previous clip's page is not this one's.
+    if (m_nPageWait != 0 && !m_bClipPageShown)
+        return;
+    m_bGpsPageReady = true;
+}
+
+void CPlayerDlg::OnSliderMoved(quintptr wParam, qintptr)
+{
+    if (wParam == IDC_VOLUME)
+        m_player.SetVolume(m_volumeSlider.GetPos());
+}
+
+void CPlayerDlg::OnVideoEvent(const libvlc_event_t* pEvent, void* pUser)
+{
+    if (pEvent->type != libvlc_MediaPlayerTimeChanged)
+        return;
+    qCDebug(lcTrace, "VLC_EVT_TIME_CHANGED: new_time %d[ms]\n",
+            int(pEvent->u.media_player_time_changed.new_time));
+    auto* pDlg = static_cast<CPlayerDlg*>(pUser);
+    if (!pDlg || pDlg->m_bTimeUpdateQueued.exchange(true))
+        return;
+    // Never touch widgets here, and never wait for the GUI thread: hand over and return.
+    QMetaObject::invokeMethod(pDlg, [pDlg] {
+        pDlg->m_bTimeUpdateQueued = false;
+        // A late update must not undo what Stop has reset.
+        if (pDlg->m_nPlayState != PLAY_STOPPED)
+            pDlg->UpdateTimeDisplay();
+    }, Qt::QueuedConnection);
+}
+
+void CPlayerDlg::OnVideoError(const libvlc_event_t* pEvent, void* pUser)
+{
+    auto* pDlg = static_cast<CPlayerDlg*>(pUser);
+    if (pEvent->type != libvlc_MediaPlayerEncounteredError || !pDlg)
+        return;
+    const unsigned nSerial = pDlg->m_nMediaSerial.load();
+    QMetaObject::invokeMethod(pDlg, [pDlg, nSerial] { pDlg->ShowCannotPlay(nSerial); }, Qt::QueuedConnection);
+}
+
+QString CPlayerDlg::CannotPlayText()
+{
+    return QStringLiteral("This clip cannot be played");
+}
+
+void CPlayerDlg::ShowCannotPlay(unsigned nMediaSerial)
+{
+    if (nMediaSerial != m_nMediaSerial.load() || nMediaSerial == 0)
+        return;
+    m_videoArea.setPixmap(QPixmap());
+    m_videoArea.setText(CannotPlayText());
+}
+
+QString CPlayerDlg::FormatTimeText(std::int64_t nElapsedMs, std::int64_t nLengthMs)
+{
+    // libVLC reports -1 for "no media"; show that as zero.
+    const std::int64_t nElapsed = nElapsedMs > 0 ? nElapsedMs / 1000 : 0;
+    const std::int64_t nTotal = nLengthMs > 0 ? nLengthMs / 1000 : 0;
+    return QString::asprintf("%02d:%02d:%02d/%02d:%02d:%02d",
+                             int(nElapsed / 3600 % 24), int(nElapsed / 60 % 60), int(nElapsed % 60),
+                             int(nTotal / 3600 % 24), int(nTotal / 60 % 60), int(nTotal % 60));
+}
+
+int CPlayerDlg::ProgressPercent(std::int64_t nTimeMs, std::int64_t nLengthMs)
+{
+    if (nLengthMs <= 0 || nTimeMs <= 0)
+        return 0;
+    return int(double(nTimeMs) / double(nLengthMs) * 100.0);
+}
+
+void CPlayerDlg::UpdateTimeDisplay()
+{
+    m_nLength = m_player.GetLength();
+    const std::int64_t nTime = m_player.GetTime();
+    m_timeText.setText(FormatTimeText(nTime, m_nLength));
+    m_seekSlider.SetPos(ProgressPercent(nTime, m_nLength));
+}

@@ -1,0 +1,256 @@
+// Whole scenarios of opening, playing and tracking clips in the real window, with the real
+// engine and the real map pages.
+#include <gtest/gtest.h>
+
+#include "framework/fileerror.h"
+#include "mywebbrowser/impidispatch.h"
+#include "player_dlg.h"
+#include "resource.h"
+#include "testclips.h"
+#include "whenmodal.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QSortFilterProxyModel>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+namespace {
+
+// An invalid record, then four valid ones 0.01 degrees apart at speeds 10, 20, 31.73 and 40
+// (gauge positions 9, 18, 28 and 36 after the log's factor of 1.825).
+const char kShortLog[] = "V,120000,0304100000,,,\n"
+                         "A,120001,0304100000,1030.0000,02015.0000,10.00\n"
+                         "A,120002,0304100000,1030.6000,02015.6000,20.00\n"
+                         "A,120003,0304100000,1031.2000,02016.2000,31.73\n"
+                         "A,120004,0304100000,1031.8000,02016.8000,40.00\n";
+
+QByteArray LongLog(int nRecords)
+{
+    QByteArray log;
+    for (int i = 0; i < nRecords; ++i)
+        log += QStringLiteral("A,12%1,0304100000,1030.0000,02015.0000,%2.00\n")
+                   .arg(i, 4, 10, QLatin1Char('0')).arg(10 + i % 50).toLatin1();
+    return log;
+}
+
+bool WriteFile(const QString& path, const QByteArray& content)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+// A card as the camcorder writes it: <card>/DCIM/100MEDIA/CLIPnnnn.MOV and <card>/GPS/GPSnnnn.LOG.
+std::string MakeCardClip(const QString& card, const QString& name, const QByteArray& log)
+{
+    const QString clip = TestClips::ScratchDir() + QLatin1Char('/') + card + QStringLiteral("/DCIM/100MEDIA/") + name;
+    QDir().mkpath(QFileInfo(clip).path());
+    TestClips::CopyTo(TestClips::Make(TestClips::MovH264WithSound, 4), clip);
+    if (!log.isEmpty())
+        WriteFile(TestClips::ScratchDir() + QLatin1Char('/') + card + QStringLiteral("/GPS/GPS") + name.mid(4, 4) +
+                      QStringLiteral(".LOG"),
+                  log);
+    return QFile::encodeName(clip).toStdString();
+}
+
+class PlaybackTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_pExternal = new CImpIDispatch;
+        s_pDlg = new CPlayerDlg;
+        s_pDlg->SetExternalDispatch(s_pExternal);
+        s_pExternal->SetHost(s_pDlg);
+        s_pDlg->Create();
+        s_pDlg->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(s_pDlg));
+        QTRY_VERIFY_WITH_TIMEOUT(s_pDlg->m_mapView.m_strURL.endsWith(QStringLiteral("/StartUpPage.HTML")), 20000);
+    }
+    static void TearDownTestSuite()
+    {
+        s_pExternal->SetHost(nullptr);
+        delete s_pDlg;
+        delete s_pExternal;
+    }
+
+    static QString MarkerPosition()
+    {
+        QVariant result;
+        s_pDlg->m_mapView.GetBrowser()->page()->runJavaScript(
+            QStringLiteral("var p = MovingPointMarker.getLatLng(); p.lat + ',' + p.lng"),
+            [&](const QVariant& value) { result = value; });
+        QElapsedTimer clock;
+        clock.start();
+        while (!result.isValid() && clock.elapsed() < 5000)
+            QTest::qWait(20);
+        return result.toString();
+    }
+
+    static CPlayerDlg* s_pDlg;
+    static CImpIDispatch* s_pExternal;
+};
+
+CPlayerDlg* PlaybackTest::s_pDlg = nullptr;
+CImpIDispatch* PlaybackTest::s_pExternal = nullptr;
+
+} // namespace
+
+TEST_F(PlaybackTest, IdlePictureButtonOpensTheLoadDialog)
+{
+    QString strTitle;
+    WhenModalAppears([&](QWidget* pModal) {
+        strTitle = pModal->windowTitle();
+        static_cast<QDialog*>(pModal)->reject();
+    });
+    QTest::mouseClick(&s_pDlg->m_videoArea, Qt::LeftButton, {}, QPoint(320, 139));
+    EXPECT_EQ(strTitle, "Load Video File");
+
+    // Elsewhere on the picture a click does nothing.
+    bool bOpened = false;
+    WhenModalAppears([&](QWidget* pModal) { bOpened = true; static_cast<QDialog*>(pModal)->reject(); }, 500);
+    QTest::mouseClick(&s_pDlg->m_videoArea, Qt::LeftButton, {}, QPoint(40, 280));
+    QTest::qWait(700);
+    EXPECT_FALSE(bOpened);
+}
+
+TEST_F(PlaybackTest, LoadFileShowsClipsOnlyThenPlaysAndTracksEveryRecord)
+{
+    const std::string clip = MakeCardClip(QStringLiteral("card1"), QStringLiteral("CLIP0001.MOV"), kShortLog);
+    const QString folder = QFileInfo(QString::fromStdString(clip)).path();
+    for (const char* pszOther : {"clip0002.mov", "Clip0003.Mp4", "NOTES.TXT", "CLIP0004.MOV.bak", "MOVIE.AVI.part"})
+        WriteFile(folder + QLatin1Char('/') + QLatin1String(pszOther), "x");
+
+    QStringList listed;
+    QStringList filters;
+    WhenModalAppears([&](QWidget* pModal) {
+        auto* pDialog = qobject_cast<QFileDialog*>(pModal);
+        ASSERT_NE(pDialog, nullptr);
+        filters = pDialog->nameFilters();
+        pDialog->setDirectory(folder);
+        QAbstractItemModel* pModel = pDialog->proxyModel();
+        const QModelIndex root = pDialog->proxyModel()->mapFromSource(
+            static_cast<QFileSystemModel*>(pDialog->proxyModel()->sourceModel())->index(folder));
+        QTRY_COMPARE_WITH_TIMEOUT(pModel->rowCount(root), 3, 5000);
+        for (int i = 0; i < pModel->rowCount(root); ++i)
+            listed << pModel->index(i, 0, root).data().toString();
+        auto* pEdit = pDialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(pEdit, nullptr);
+        pEdit->setText(QStringLiteral("CLIP0001.MOV"));
+        QTest::keyClick(pEdit, Qt::Key_Return);
+    });
+    QTest::mouseClick(&s_pDlg->m_btnLoad, Qt::LeftButton);
+    listed.sort();
+    EXPECT_EQ(filters, QStringList{QStringLiteral("所有文件 (*.*)")});
+    EXPECT_EQ(listed, (QStringList{"CLIP0001.MOV", "Clip0003.Mp4", "clip0002.mov"}));
+
+    // The start point is written at once, before anything plays.
+    EXPECT_EQ(s_pDlg->m_northText.text(), "N:10.500000");
+    EXPECT_EQ(s_pDlg->m_eastText.text(), "E:20.250000");
+    QTRY_VERIFY_WITH_TIMEOUT(s_pDlg->m_bPositionTimer, 20000);
+    EXPECT_TRUE(s_pDlg->m_mapView.m_strURL.endsWith(QStringLiteral("/GPS_VIEW.HTML")));
+    EXPECT_EQ(s_pDlg->m_nPlayState, PLAY_PLAYING);
+
+    // One record a second, from the record after the first: the gauge shows each valid one.
+    std::vector<int> gauge = {s_pDlg->m_meter.GetPos()};
+    QElapsedTimer clock;
+    clock.start();
+    while (s_pDlg->m_bPositionTimer && clock.elapsed() < 15000) {
+        QTest::qWait(40);
+        if (s_pDlg->m_meter.GetPos() != gauge.back())
+            gauge.push_back(s_pDlg->m_meter.GetPos());
+    }
+    EXPECT_EQ(gauge, (std::vector<int>{0, 9, 18, 28, 36}));
+    EXPECT_FALSE(s_pDlg->m_bPositionTimer) << "the timer stops with the track";
+    EXPECT_EQ(s_pDlg->m_northText.text(), "N:10.530000");
+    EXPECT_EQ(s_pDlg->m_eastText.text(), "E:20.280000");
+    EXPECT_EQ(MarkerPosition(), "10.53,20.28");
+    EXPECT_GT(s_pDlg->m_player.GetTime(), 0) << "the video plays";
+}
+
+TEST_F(PlaybackTest, PauseResumeStopAndPlayAgainMoveTrackingWithTheVideo)
+{
+    s_pDlg->OpenClip(MakeCardClip(QStringLiteral("card2"), QStringLiteral("CLIP0002.MOV"), LongLog(60)));
+    QTRY_VERIFY_WITH_TIMEOUT(s_pDlg->m_bPositionTimer, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(s_pDlg->m_pTrack->GetCursor() >= 3, 5000);
+
+    QTest::mouseClick(&s_pDlg->m_btnPause, Qt::LeftButton);
+    EXPECT_EQ(s_pDlg->m_nPlayState, PLAY_PAUSED);
+    const int nCursor = s_pDlg->m_pTrack->GetCursor();
+    QTest::qWait(1500);
+    EXPECT_EQ(s_pDlg->m_pTrack->GetCursor(), nCursor) << "tracking pauses with the video";
+
+    QTest::mouseClick(&s_pDlg->m_btnPause, Qt::LeftButton);
+    EXPECT_EQ(s_pDlg->m_nPlayState, PLAY_PLAYING);
+    QTRY_VERIFY_WITH_TIMEOUT(s_pDlg->m_pTrack->GetCursor() > nCursor, 3000);
+
+    const int nGauge = s_pDlg->m_meter.GetPos();
+    QTest::mouseClick(&s_pDlg->m_btnStop, Qt::LeftButton);
+    EXPECT_EQ(s_pDlg->m_nPlayState, PLAY_STOPPED);
+    EXPECT_EQ(s_pDlg->m_pTrack->GetCursor(), 0);
+    EXPECT_EQ(s_pDlg->m_northText.text(), "");
+    EXPECT_EQ(s_pDlg->m_eastText.text(), "");
+    EXPECT_TRUE(s_pDlg->m_timeText.text().startsWith("00:00:00/")) << s_pDlg->m_timeText.text().toStdString();
+    EXPECT_EQ(s_pDlg->m_seekSlider.GetPos(), 0);
+    EXPECT_EQ(s_pDlg->m_meter.GetPos(), nGauge) << "the needle stays";
+    QTest::qWait(2500);
+    EXPECT_EQ(s_pDlg->m_nPlayState, PLAY_STOPPED) << "a stopped clip does not start by itself";
+
+    QTest::mouseClick(&s_pDlg->m_btnPlay, Qt::LeftButton);
+    EXPECT_TRUE(s_pDlg->m_bPositionTimer);
+    QTRY_COMPARE_WITH_TIMEOUT(s_pDlg->m_northText.text(), QStringLiteral("N:10.500000"), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(s_pDlg->m_player.GetTime() > 0, 5000);
+}
+
+TEST_F(PlaybackTest, ClipWithoutLogPlaysOnTheErrorPageAndANewClipGetsItsOwnWait)
+{
+    const std::string noLog = MakeCardClip(QStringLiteral("card3"), QStringLiteral("CLIP0003.MOV"), QByteArray());
+    s_pDlg->OpenClip(noLog);
+    QTRY_VERIFY_WITH_TIMEOUT(s_pDlg->m_bWaitTimer, 10000);
+    // Opened while the previous clip's wait runs: the new clip still tracks.
+    s_pDlg->OpenClip(MakeCardClip(QStringLiteral("card3"), QStringLiteral("CLIP0004.MOV"), LongLog(30)));
+    QTRY_VERIFY_WITH_TIMEOUT(s_pDlg->m_bPositionTimer, 20000);
+    EXPECT_TRUE(s_pDlg->m_mapView.m_strURL.endsWith(QStringLiteral("/GPS_VIEW.HTML")));
+
+    // Without a log: the error page, and the video starts after the wait, untracked.
+    s_pDlg->OpenClip(noLog);
+    EXPECT_FALSE(s_pDlg->m_bPositionTimer);
+    QTRY_VERIFY_WITH_TIMEOUT(s_pDlg->m_player.GetTime() > 0, 10000);
+    EXPECT_TRUE(s_pDlg->m_mapView.m_strURL.endsWith(QStringLiteral("/ERROR.HTML")));
+    EXPECT_FALSE(s_pDlg->m_bPositionTimer);
+
+    // Button 3 pauses and resumes such a clip in one press each.
+    s_pDlg->OnPauseResume();
+    EXPECT_EQ(s_pDlg->m_nPlayState, PLAY_PAUSED);
+    QTest::qWait(300);
+    const std::int64_t nPausedAt = s_pDlg->m_player.GetTime();
+    QTest::qWait(600);
+    EXPECT_EQ(s_pDlg->m_player.GetTime(), nPausedAt);
+    s_pDlg->OnPauseResume();
+    EXPECT_EQ(s_pDlg->m_nPlayState, PLAY_PLAYING);
+    EXPECT_FALSE(s_pDlg->m_bPositionTimer);
+    QTRY_VERIFY_WITH_TIMEOUT(s_pDlg->m_player.GetTime() > nPausedAt, 3000);
+}
+
+TEST_F(PlaybackTest, ClipThatCannotBeOpenedOrPlayedIsToldAndChangesNothing)
+{
+    s_pDlg->OpenClip(MakeCardClip(QStringLiteral("card4"), QStringLiteral("CLIP0005.MOV"), LongLog(30)));
+    QTRY_VERIFY_WITH_TIMEOUT(s_pDlg->m_bPositionTimer, 20000);
+    const CGPSTrack* pTrack = s_pDlg->m_pTrack.get();
+    EXPECT_THROW(s_pDlg->OpenClip("/nonexistent/DCIM/100MEDIA/CLIP0006.MOV"), CFileException);
+    EXPECT_EQ(s_pDlg->m_pTrack.get(), pTrack);
+    EXPECT_TRUE(s_pDlg->m_bPositionTimer) << "the playing clip plays on";
+
+    const QString junk = TestClips::ScratchDir() + QStringLiteral("/card4/DCIM/100MEDIA/CLIP0007.MOV");
+    WriteFile(junk, QByteArray(64 * 1024, '\x5a'));
+    s_pDlg->OpenClip(QFile::encodeName(junk).toStdString());
+    QTRY_COMPARE_WITH_TIMEOUT(s_pDlg->m_videoArea.text(), CPlayerDlg::CannotPlayText(), 10000);
+    s_pDlg->OpenClip(MakeCardClip(QStringLiteral("card4"), QStringLiteral("CLIP0008.MOV"), LongLog(5)));
+    EXPECT_TRUE(s_pDlg->m_videoArea.text().isEmpty());
+    EXPECT_FALSE(s_pDlg->m_videoArea.pixmap().isNull()) << "the idle picture is back";
+}

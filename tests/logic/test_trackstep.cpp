@@ -1,0 +1,62 @@
+#include <gtest/gtest.h>
+
+#include "gpspoint.h"
+#include "trackstep.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+struct StepCase
+{
+    double dLat, dLng, dSpeed;
+    const char* pszPageLat;
+    const char* pszPageLng;
+    const char* pszEast;
+    const char* pszNorth;
+    int nGauge;
+};
+
+// Expected texts written out from the formats: "%f" for the page, "E:%09f" / "N:%09f" for the
+// labels, and one gauge position per 2 units of speed, truncated.
+const StepCase kCases[] = {
+    {5.25, 120.5, 57.9, "5.250000", "120.500000", "E:120.500000", "N:05.250000", 28},
+    {47.1234564, 8.5, 0.0, "47.123456", "8.500000", "E:08.500000", "N:47.123456", 0},
+    {0.0, 0.0, 1.99, "0.000000", "0.000000", "E:00.000000", "N:00.000000", 0},
+    {89.9999999, 179.9999999, 2.0, "90.000000", "180.000000", "E:180.000000", "N:90.000000", 1},
+    {12.0000004, 7.0000006, 182.49, "12.000000", "7.000001", "E:07.000001", "N:12.000000", 91},
+    {1.5, 2.5, 240.0, "1.500000", "2.500000", "E:02.500000", "N:01.500000", 120},
+    {1.5, 2.5, 241.9, "1.500000", "2.500000", "E:02.500000", "N:01.500000", 120},
+};
+
+} // namespace
+
+TEST(TrackStep, TextsGaugeAndPageArguments)
+{
+    for (const StepCase& c : kCases) {
+        CGPSPoint point;
+        point.m_dLatitude = c.dLat;
+        point.m_dLongitude = c.dLng;
+        point.m_dSpeed = c.dSpeed;
+        point.m_bValid = true;
+        const CTrackStep step = TrackStepOf(point);
+        EXPECT_EQ(step.m_strPageLat, c.pszPageLat) << c.dLat;
+        EXPECT_EQ(step.m_strPageLng, c.pszPageLng) << c.dLng;
+        EXPECT_EQ(step.m_strEast, c.pszEast) << c.dLng;
+        EXPECT_EQ(step.m_strNorth, c.pszNorth) << c.dLat;
+        EXPECT_EQ(step.m_nGaugePos, c.nGauge) << c.dSpeed;
+    }
+}
+
+TEST(TrackStep, SpeedsNoLogCanHoldDoNotOverflowTheGauge)
+{
+    // A record built in memory may carry anything; converting it must stay defined.
+    EXPECT_EQ(GaugePosition(std::numeric_limits<double>::quiet_NaN()), 0);
+    EXPECT_GT(GaugePosition(1e300), 120);
+    EXPECT_LT(GaugePosition(-1e300), 0);
+    EXPECT_GT(GaugePosition(std::numeric_limits<double>::infinity()), 120);
+    EXPECT_EQ(GaugePosition(-3.9), -1);
+    // Huge coordinates still format whole.
+    EXPECT_EQ(FormatNorthText(1e20).rfind("N:100000000000000000000.000000", 0), 0u);
+}
