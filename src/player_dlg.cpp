@@ -161,6 +161,17 @@ void CPlayerDlg::DoDataExchange()
     connect(&m_btnPlay, &QPushButton::clicked, this, [this] { OnPlay(); });
     connect(&m_btnPause, &QPushButton::clicked, this, [this] { OnPauseResume(); });
     connect(&m_btnStop, &QPushButton::clicked, this, [this] { OnStop(); });
+    connect(&m_btnPrevClip, &QPushButton::clicked, this, [this] { OnPrevClip(); });
+    connect(&m_btnNextClip, &QPushButton::clicked, this, [this] { OnNextClip(); });
+    connect(&m_btnAddFolder, &QPushButton::clicked, this, [this] { OnAddFolder(); });
+    connect(&m_btnRemove, &QPushButton::clicked, this, [this] { OnRemove(); });
+    connect(&m_btnPrevPage, &QPushButton::clicked, this, [this] { OnPrevPage(); });
+    connect(&m_btnNextPage, &QPushButton::clicked, this, [this] { OnNextPage(); });
+    connect(&m_btnPlaySelected, &QPushButton::clicked, this, [this] { OnPlaySelected(); });
+    for (CVideoListCtrl* pList : {&m_listLeft, &m_listRight})
+        connect(pList, &QTreeWidget::itemDoubleClicked, this, [this, pList] { OnDblclkList(*pList); });
+    connect(&m_scanJob, &CFolderScanJob::Progress, this, &CPlayerDlg::ShowScanProgress);
+    connect(&m_scanJob, &CFolderScanJob::Finished, this, &CPlayerDlg::OnScanFinished);
 }
 
 BOOL CPlayerDlg::OnInitDialog()
@@ -223,6 +234,7 @@ BOOL CPlayerDlg::OnInitDialog()
     }
     m_bWaitTimer = FALSE;
     m_bPositionTimer = FALSE;
+    SetUpScanNote();
 
     ShowIdlePicture();
 
@@ -264,6 +276,19 @@ void CPlayerDlg::SetUpSlider(CBitmapSlider& slider, UINT nChannel, UINT nActiveC
     slider.SetRange(0, 100, FALSE);
     slider.SetPos(0);
     slider.setAccessibleName(strName);
+}
+
+void CPlayerDlg::SetUpScanNote()
+{
+    m_scanNote.setParent(this);
+    m_scanNote.setGeometry(m_listLeft.geometry().united(m_listRight.geometry()));
+    m_scanNote.setAlignment(Qt::AlignCenter);
+    m_scanNote.setAutoFillBackground(true);
+    QPalette palette = m_scanNote.palette();
+    palette.setColor(QPalette::Window, QColor(235, 235, 255, 220));
+    m_scanNote.setPalette(palette);
+    m_scanNote.setCursor(Qt::BusyCursor);
+    m_scanNote.hide();
 }
 
 void CPlayerDlg::ShowIdlePicture()

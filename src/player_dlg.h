@@ -2,13 +2,16 @@
 
 #include "bitmapslider.h"
 #include "bkdialog.h"
+#include "folderscanjob.h"
 #include "framework/windowtimers.h"
 #include "gpspoint.h"
 #include "googlemapview.h"
 #include "meter.h"
 #include "mywebbrowser/impidispatch.h"
 #include "skinbutton.h"
+#include "playlistnav.h"
 #include "transparentstatic.h"
+#include "video.h"
 #include "videolistctrl.h"
 #include "videoplayer.h"
 
@@ -25,7 +28,6 @@
 #include <vector>
 
 class QMenu;
-class CVideoEntry;
 class CImpIDispatch;
 
 enum { PLAY_IDLE = 0, PLAY_PLAYING = 1, PLAY_PAUSED = 2, PLAY_STOPPED = 3 };
@@ -76,6 +78,24 @@ public:
     // The path as the engine takes it.
     static std::string ToUtf8(const std::string& strPath);
 
+    // The play list's commands.
+    void OnAddFolder();
+    void OnRemove();
+    void OnPrevPage();
+    void OnNextPage();
+    void OnPlaySelected();
+    void OnPrevClip();
+    void OnNextClip();
+    void OnDblclkList(CVideoListCtrl& list);
+    // Draws page nPage of the play list into both views; both selections are lost.
+    void ShowPage(int nPage);
+    // Adds a folder's clips as the add-folder command does once its dialog is answered: the
+    // scan runs off the window's thread and the list grows when it ends.
+    void StartAddFolder(const std::string& strFolder);
+    bool IsScanning() const { return m_scanJob.IsRunning(); }
+    // What scans a folder (tests hand in a slow one).
+    void SetFolderScanner(FolderScanner fnScan);
+
     // Run on libVLC's event thread: they hand time changes and errors to the GUI thread.
     static void OnVideoEvent(const libvlc_event_t* pEvent, void* pUser);
     static void OnVideoError(const libvlc_event_t* pEvent, void* pUser);
@@ -116,6 +136,7 @@ private:
     void SetupButtons();
     static void SetUpSlider(CBitmapSlider& slider, UINT nChannel, UINT nActiveChannel, const QString& strName);
     void ShowIdlePicture();
+    void SetUpScanNote();
     void ShowCannotPlay(unsigned nMediaSerial);
     // Where the idle picture draws its "Load a clip" button, in the video area's coordinates.
     QRect IdleLoadButtonRect() const;
@@ -124,6 +145,11 @@ private:
     void StopPositionTimer();
     void StopWaitTimer();
     void ReadTrack();
+    CListState ListState() const;
+    void ApplyListCommand(const CListCommandResult& result);
+    void OpenEntry(int nEntry);
+    void OnScanFinished();
+    void ShowScanProgress(qulonglong nFound);
     std::array<CSkinButton*, 12> Buttons();
 
 public:
@@ -150,7 +176,7 @@ public:
     CVideoPlayer m_player;
     std::int64_t m_nLength = 0;
     int m_nPlayState = PLAY_IDLE;
-    std::vector<CVideoEntry> m_entries;
+    CVideoList m_entries;
     CGoogleMapView m_mapView;
     bool m_bGpsPageReady = false;
 
@@ -160,6 +186,9 @@ private:
     bool m_bMapViewPending = false;
     std::unique_ptr<QMenu> m_pSystemMenu;
     CWindowTimers m_timers;
+    CFolderScanJob m_scanJob{&ScanFolder};
+    // Over the play list while a scan runs: the busy cursor and the count found so far.
+    QLabel m_scanNote;
     // Set by OpenClip, cleared when its page starts the wait or Stop cancels it: a clip's
     // page starts playback once, and a stopped clip never starts by itself.
     bool m_bStartPending = false;

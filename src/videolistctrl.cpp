@@ -1,5 +1,7 @@
 #include "videolistctrl.h"
 
+#include "video.h"
+
 #include <QHeaderView>
 
 namespace {
@@ -40,4 +42,44 @@ void CVideoListCtrl::SetUpReportView()
     pHeader->setSectionResizeMode(QHeaderView::Fixed);
     for (int i = 0; i < int(std::size(kColumns)); ++i)
         setColumnWidth(i, kColumns[i].nWidth);
+}
+
+void CVideoListCtrl::AddEntryRow(const CVideoEntry& entry)
+{
+    auto* pItem = new QTreeWidgetItem(QStringList{QString::fromStdString(entry.m_strName),
+                                                  QString::fromStdString(entry.m_strDate),
+                                                  QString::fromStdString(entry.m_strTime),
+                                                  QString::fromStdString(entry.m_strLog)});
+    for (int i = 0; i < int(std::size(kColumns)); ++i)
+        pItem->setTextAlignment(i, Qt::AlignCenter);
+    addTopLevelItem(pItem);
+}
+
+int CVideoListCtrl::GetSelectedRow() const
+{
+    for (int nRow = 0; nRow < topLevelItemCount(); ++nRow) {
+        if (topLevelItem(nRow)->isSelected())
+            return nRow;
+    }
+    return -1;
+}
+
+void CVideoListCtrl::SelectRow(int nRow)
+{
+    QTreeWidgetItem* pItem = topLevelItem(nRow);
+    if (!pItem)
+        return;
+    setCurrentItem(pItem);
+    pItem->setSelected(true);
+    scrollToItem(pItem);
+}
+
+void CVideoListCtrl::ClearRow(int nRow)
+{
+    if (nRow < 0) {
+        clearSelection();
+        return;
+    }
+    if (QTreeWidgetItem* pItem = topLevelItem(nRow))
+        pItem->setSelected(false);
 }

@@ -2,6 +2,8 @@
 
 #include <QTreeWidget>
 
+class CVideoEntry;
+
 // A play-list view in report style: four centred columns of fixed width.
 class CVideoListCtrl : public QTreeWidget
 {
@@ -11,4 +13,13 @@ public:
 
     // Report style, full-row single selection and the four columns.
     void SetUpReportView();
+
+    // Appends a row with the entry's name, date, time and log flag.
+    void AddEntryRow(const CVideoEntry& entry);
+    // The first selected row, or -1.
+    int GetSelectedRow() const;
+    // Selects row nRow alone; a row that does not exist selects nothing and changes nothing.
+    void SelectRow(int nRow);
+    // Clears row nRow's selection; -1 clears every row.
+    void ClearRow(int nRow);
 };

@@ -3,8 +3,12 @@
 class QWidget;
 class CFileException;
 
+#include <vector>
+
 // The message box the user sees for a file error that ended a command.
 void ReportFileError(QWidget* pOwner, const CFileException& error);
+// One box for the files a command had to pass over: the first one's error, and how many more.
+void ReportFileErrors(QWidget* pOwner, const std::vector<CFileException>& errors);
 
 // Runs a command handler body; a file error it raises ends the command with the report.
 template <class Body>

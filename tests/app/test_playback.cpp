@@ -107,7 +107,7 @@ TEST_F(PlaybackTest, IdlePictureButtonOpensTheLoadDialog)
     WhenModalAppears([&](QWidget* pModal) {
         strTitle = pModal->windowTitle();
         static_cast<QDialog*>(pModal)->reject();
-    });
+    }, 30000);
     QTest::mouseClick(&s_pDlg->m_videoArea, Qt::LeftButton, {}, QPoint(320, 139));
     EXPECT_EQ(strTitle, "Load Video File");
 
@@ -130,20 +130,30 @@ TEST_F(PlaybackTest, LoadFileShowsClipsOnlyThenPlaysAndTracksEveryRecord)
     QStringList filters;
     WhenModalAppears([&](QWidget* pModal) {
         auto* pDialog = qobject_cast<QFileDialog*>(pModal);
-        ASSERT_NE(pDialog, nullptr);
+        if (!pDialog) {
+            pModal->close();
+            return;
+        }
         filters = pDialog->nameFilters();
         pDialog->setDirectory(folder);
         QAbstractItemModel* pModel = pDialog->proxyModel();
-        const QModelIndex root = pDialog->proxyModel()->mapFromSource(
-            static_cast<QFileSystemModel*>(pDialog->proxyModel()->sourceModel())->index(folder));
-        QTRY_COMPARE_WITH_TIMEOUT(pModel->rowCount(root), 3, 5000);
+        auto* pFiles = static_cast<QFileSystemModel*>(pDialog->proxyModel()->sourceModel());
+        // The dialog lists a folder on a thread of its own.
+        QElapsedTimer clock;
+        clock.start();
+        while (pModel->rowCount(pDialog->proxyModel()->mapFromSource(pFiles->index(folder))) < 3 &&
+               clock.elapsed() < 30000)
+            QTest::qWait(50);
+        const QModelIndex root = pDialog->proxyModel()->mapFromSource(pFiles->index(folder));
         for (int i = 0; i < pModel->rowCount(root); ++i)
             listed << pModel->index(i, 0, root).data().toString();
-        auto* pEdit = pDialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        ASSERT_NE(pEdit, nullptr);
-        pEdit->setText(QStringLiteral("CLIP0001.MOV"));
-        QTest::keyClick(pEdit, Qt::Key_Return);
-    });
+        if (auto* pEdit = pDialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+            pEdit->setText(QString::fromStdString(clip));
+            QTest::keyClick(pEdit, Qt::Key_Return);
+        }
+        if (pDialog->isVisible())
+            pDialog->reject();
+    }, 30000);
     QTest::mouseClick(&s_pDlg->m_btnLoad, Qt::LeftButton);
     listed.sort();
     EXPECT_EQ(filters, QStringList{QStringLiteral("所有文件 (*.*)")});

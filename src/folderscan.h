@@ -1,0 +1,38 @@
+#pragma once
+
+#include "framework/fileerror.h"
+#include "video.h"
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+// What a caller running the scan on another thread hears from it. Both are called on the
+// scanning thread.
+struct CScanHooks
+{
+    // The number of clips found so far: at least every 100 clips, and once at the end.
+    std::function<void(std::size_t nFound)> m_fnProgress;
+    // Asked before each item; true ends the scan where it is.
+    std::function<bool()> m_fnCancel;
+};
+
+struct CFolderScanResult
+{
+    // In the order they were found: depth first, each folder in the order the file system
+    // returns its items, a subfolder's clips where the subfolder was met.
+    std::vector<CVideoEntry> m_clips;
+    // Clips that could not be opened, in the order they were met; they are not in m_clips.
+    std::vector<CFileException> m_errors;
+    bool m_bCancelled = false;
+};
+
+// The clips (".mov", ".avi", ".mp4" in any letter case) in folder and all its subfolders,
+// each with its name, last-write date and time in local time, full path and log flag.
+// Needs no window and may run on any thread.
+//
+// A folder that cannot be read adds nothing. A folder already being scanned further up
+// (a link back up the tree) is not entered again. A clip that cannot be opened is left out,
+// recorded in m_errors, and the scan goes on.
+CFolderScanResult ScanFolder(const std::string& folder, const CScanHooks& hooks = {});

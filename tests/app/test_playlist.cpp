@@ -1,0 +1,158 @@
+// The play list in the real window: adding a card through the folder dialog, playing from the
+// views, stepping over the page boundary, removing, and a slow scan that leaves the window free.
+#include <gtest/gtest.h>
+
+#include "boxcatcher.h"
+#include "mywebbrowser/impidispatch.h"
+#include "player_dlg.h"
+#include "testclips.h"
+#include "whenmodal.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTest>
+
+#include <chrono>
+#include <thread>
+
+#include <unistd.h>
+
+namespace {
+
+// Clip i starts at latitude 10 + i/100, so the coordinate text tells which clip was opened.
+QString MakeCard(int nClips)
+{
+    const QString card = TestClips::ScratchDir() + QStringLiteral("/card%1").arg(nClips);
+    const QString video = card + QStringLiteral("/DCIM/100MEDIA");
+    QDir().mkpath(video);
+    QDir().mkpath(card + QStringLiteral("/GPS"));
+    const QString source = TestClips::Make(TestClips::AviMjpeg, 4);
+    for (int i = 0; i < nClips; ++i) {
+        const QString number = QStringLiteral("%1").arg(i, 4, 10, QLatin1Char('0'));
+        TestClips::CopyTo(source, video + QStringLiteral("/CLIP%1.AVI").arg(number));
+        QFile log(card + QStringLiteral("/GPS/GPS%1.LOG").arg(number));
+        if (log.open(QIODevice::WriteOnly))
+            for (int s = 0; s < 20; ++s)
+                log.write(QString::asprintf("A,1200%02d,0304100000,10%07.4f,02015.0000,10.00\n", s, i * 0.6)
+                              .toLatin1());
+    }
+    return video;
+}
+
+QString NorthOfClip(int i)
+{
+    return QString::asprintf("N:%09f", 10.0 + i / 100.0);
+}
+
+void DoubleClickRow(CVideoListCtrl& list, int nRow)
+{
+    const QRect rc = list.visualItemRect(list.topLevelItem(nRow));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, rc.center());
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, rc.center());
+}
+
+class PlayListTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_dlg.SetExternalDispatch(&m_external);
+        m_external.SetHost(&m_dlg);
+        m_dlg.Create();
+        m_dlg.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_dlg));
+    }
+    void TearDown() override { m_external.SetHost(nullptr); }
+
+    CImpIDispatch m_external;
+    CPlayerDlg m_dlg;
+};
+
+} // namespace
+
+TEST_F(PlayListTest, AddPlayStepOverThePageAndRemoveAsAUserDoes)
+{
+    const QString folder = MakeCard(12);
+    WhenModalAppears([&](QWidget* pModal) {
+        auto* pDialog = qobject_cast<QFileDialog*>(pModal);
+        EXPECT_NE(pDialog, nullptr);
+        if (!pDialog) {
+            pModal->close();
+            return;
+        }
+        EXPECT_EQ(pDialog->windowTitle(), "Select the folder to add files to play list");
+        EXPECT_EQ(pDialog->fileMode(), QFileDialog::Directory);
+        pDialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(folder);
+        static_cast<QDialog*>(pDialog)->accept();
+    }, 30000);
+    QTest::mouseClick(&m_dlg.m_btnAddFolder, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_dlg.IsScanning(), 10000);
+    ASSERT_EQ(m_dlg.m_entries.GetCount(), 12);
+    EXPECT_EQ(m_dlg.m_listLeft.topLevelItemCount(), 5);
+    EXPECT_EQ(m_dlg.m_listRight.topLevelItemCount(), 5);
+    const CFolderScanResult expected = ScanFolder(QFile::encodeName(folder).toStdString());
+    for (int i = 0; i < 12; ++i)
+        EXPECT_EQ(m_dlg.m_entries.GetAt(i).m_strPath, expected.m_clips[std::size_t(i)].m_strPath);
+    auto clipOf = [&](int nEntry) { return QString::fromStdString(m_dlg.m_entries.GetAt(nEntry).m_strName).mid(4, 4).toInt(); };
+
+    // A double-click in the right view plays that row's clip, with its track.
+    DoubleClickRow(m_dlg.m_listRight, 4);
+    EXPECT_EQ(m_dlg.m_nActiveList, 0);
+    EXPECT_EQ(m_dlg.m_northText.text(), NorthOfClip(clipOf(9)));
+    QTRY_VERIFY_WITH_TIMEOUT(m_dlg.m_bPositionTimer, 20000);
+
+    // Next Clip from the last row of the page turns it and plays its first entry.
+    QTest::mouseClick(&m_dlg.m_btnNextClip, Qt::LeftButton);
+    EXPECT_EQ(m_dlg.m_nPage, 1);
+    EXPECT_EQ(m_dlg.m_nActiveList, 1);
+    EXPECT_EQ(m_dlg.m_listLeft.GetSelectedRow(), 0);
+    EXPECT_EQ(m_dlg.m_listLeft.topLevelItemCount(), 2);
+    EXPECT_EQ(m_dlg.m_northText.text(), NorthOfClip(clipOf(10)));
+    QTRY_VERIFY_WITH_TIMEOUT(m_dlg.m_bPositionTimer, 20000);
+
+    // Removing the selected row leaves the playing clip alone.
+    QTest::mouseClick(&m_dlg.m_btnRemove, Qt::LeftButton);
+    EXPECT_EQ(m_dlg.m_entries.GetCount(), 11);
+    EXPECT_EQ(m_dlg.m_listLeft.topLevelItemCount(), 1);
+    EXPECT_EQ(m_dlg.m_nPlayState, PLAY_PLAYING);
+}
+
+TEST_F(PlayListTest, SlowScanLeavesTheWindowFreeAndReportsUnreadableClipsOnce)
+{
+    const QString folder = TestClips::ScratchDir() + QStringLiteral("/slowcard/DCIM/100MEDIA");
+    QDir().mkpath(folder);
+    for (int i = 0; i < 300; ++i) {
+        QFile clip(folder + QStringLiteral("/CLIP%1.MOV").arg(i, 4, 10, QLatin1Char('0')));
+        ASSERT_TRUE(clip.open(QIODevice::WriteOnly));
+    }
+    // Clips whose open fails: links to nowhere.
+    for (const char* pszName : {"/GONE0001.MOV", "/GONE0002.MOV"})
+        ASSERT_EQ(::symlink("/nonexistent/target.MOV", QFile::encodeName(folder + QLatin1String(pszName)).constData()), 0);
+
+    m_dlg.SetFolderScanner([](const std::string& strFolder, const CScanHooks& hooks) {
+        CScanHooks slow = hooks;
+        slow.m_fnCancel = [hooks] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            return hooks.m_fnCancel && hooks.m_fnCancel();
+        };
+        return ScanFolder(strFolder, slow);
+    });
+    CBoxCatcher box;
+    int nTicksWhileScanning = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { nTicksWhileScanning += m_dlg.IsScanning() ? 1 : 0; });
+    ticker.start(20);
+    m_dlg.StartAddFolder(QFile::encodeName(folder).toStdString());
+    EXPECT_FALSE(m_dlg.m_btnAddFolder.isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(!m_dlg.IsScanning(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(box.m_bSeen, 5000);
+
+    EXPECT_GT(nTicksWhileScanning, 10) << "the event loop ran while the scan did";
+    EXPECT_TRUE(m_dlg.m_btnAddFolder.isEnabled());
+    EXPECT_EQ(m_dlg.m_entries.GetCount(), 300);
+    EXPECT_TRUE(box.m_strText.contains(QStringLiteral("/GONE000"))) << box.m_strText.toStdString();
+    EXPECT_TRUE(box.m_strText.contains(QStringLiteral("1 more file"))) << box.m_strText.toStdString();
+    EXPECT_EQ(m_dlg.m_listLeft.topLevelItemCount(), 5);
+}
