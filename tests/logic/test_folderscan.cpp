@@ -171,42 +171,6 @@ TEST(FolderScan, LogFlagFoundWithoutRegardToCase)
     }
 }
 
-TEST(FolderScan, RememberedListingsAnswerAsTheLookupOnItsOwn)
-{
-    CScratchDir dir;
-    for (const char* file : {"m/gps/gps0001.log", "m/gps/gps0002.log", "m/gps/gps0003.log",
-                             "m/GPS.txt", "m/other/GPS0009.LOG"})
-        dir.Write(file, "A");
-    dir.MakeDir("m/gps/GPS0005.LOG");
-    ASSERT_EQ(::symlink("nowhere", (dir.Path() + "/m/gps/Gps0002.LOG").c_str()), 0);
-    ASSERT_EQ(::symlink("gps0003.log", (dir.Path() + "/m/gps/GPS0003.LOG").c_str()), 0);
-
-    // One lookup asked in this order; every answer as a fresh lookup gives it.
-    const struct
-    {
-        const char* log;
-        const char* found;
-        bool exists;
-    } rows[] = {
-        {"m/GPS/GPS0001.LOG", "m/gps/gps0001.log", true},
-        {"m/GPS/GPS0002.LOG", "m/gps/Gps0002.LOG", false},  // the chosen spelling leads nowhere
-        {"m/gps/gps0002.log", "m/gps/gps0002.log", true},   // the exact spelling wins
-        {"m/gps/GPS0003.LOG", "m/gps/GPS0003.LOG", true},   // a link that leads somewhere
-        {"m/GPS/GPS0004.LOG", "m/GPS/GPS0004.LOG", false},
-        {"m/GPS/GPS0005.LOG", "m/gps/GPS0005.LOG", true},   // a folder has a status too
-        {"m/gps/.", "m/gps/.", true},
-        {"m/GPS.txt/GPS0001.LOG", "m/GPS.txt/GPS0001.LOG", false},
-        {"m/other/GPS0009.LOG", "m/other/GPS0009.LOG", true},  // in a folder not read yet
-    };
-    CGpsLogLookup lookup;
-    for (const auto& row : rows) {
-        const std::string log = dir.Path() + "/" + row.log;
-        EXPECT_EQ(lookup.Find(log), dir.Path() + "/" + row.found) << row.log;
-        EXPECT_EQ(lookup.Exists(log), row.exists) << row.log;
-        EXPECT_EQ(GpsLogExists(log), row.exists) << row.log;
-    }
-}
-
 TEST(FolderScan, LinksAreFollowedButNeverBackUpTheTree)
 {
     CScratchDir dir;
