@@ -9,15 +9,20 @@
 #include <QCoreApplication>
 #include <QLibrary>
 
+#include <utility>
+
 namespace {
 
-// The browser module: beside the program when installed, else where the build put it.
+// The browser module: beside the program, in the installed program's lib/deruziz, else where
+// the build put it.
 PFN_CREATEMAPBROWSER MapBrowserFactory()
 {
     static const PFN_CREATEMAPBROWSER pfnCreate = []() -> PFN_CREATEMAPBROWSER {
         const QString name = QStringLiteral("libderuziz_mapview.so");
         QStringList errors;
-        for (const QString& path : {QCoreApplication::applicationDirPath() + QLatin1Char('/') + name,
+        const QString dir = QCoreApplication::applicationDirPath();
+        for (const QString& path : {dir + QLatin1Char('/') + name,
+                                    dir + QStringLiteral("/../lib/deruziz/") + name,
                                     QStringLiteral(DERUZIZ_MAPVIEW_MODULE)}) {
             QLibrary module(path);
             if (auto pfn = reinterpret_cast<PFN_CREATEMAPBROWSER>(module.resolve(DERUZIZ_CREATE_MAP_BROWSER)))
@@ -76,13 +81,17 @@ BOOL CGoogleMapView::Create(const QRect& rect, QWidget* pParent, int nID)
     m_pBrowser.reset(pfnCreate(this, m_pExternal.data()));
     m_pBrowser->SetGeometry(QRect(QPoint(0, 0), rect.size()));
     show();
+    if (!m_strPendingPage.isEmpty())
+        m_pBrowser->Navigate(std::exchange(m_strPendingPage, QString()));
     return TRUE;
 }
 
 BOOL CGoogleMapView::NavigateResource(const QString& name)
 {
-    if (!m_pBrowser)
+    if (!m_pBrowser) {
+        m_strPendingPage = name;
         return FALSE;
+    }
     m_pBrowser->Navigate(name);
     return TRUE;
 }

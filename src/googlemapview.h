@@ -42,8 +42,11 @@ public:
     BOOL Create(const QRect& rect, QWidget* pParent, int nID);
 
     // Navigates to res://<module>/<name>; the WM_MAP_* messages report the progress.
+    // Before the view is created the page is remembered, and creating the view shows it.
     // FALSE only if the view has no browser.
     BOOL NavigateResource(const QString& name);
+    // A page asked for before the view was created, which its creation will show.
+    bool HasPendingNavigation() const { return !m_strPendingPage.isEmpty(); }
 
     // Runs name( ), name(a), name(a,b) or name(a,b,c) in the current document, arguments
     // inserted as they are. Nothing happens before a document has completed. Always TRUE.
@@ -78,4 +81,5 @@ private:
     QPointer<QObject> m_pNotifyTarget;
     QPointer<CImpIDispatch> m_pExternal;
     std::unique_ptr<IMapBrowser> m_pBrowser;
+    QString m_strPendingPage;
 };

@@ -1,3 +1,4 @@
+#include "commandline.h"
 #include "player_app.h"
 #include "videoplayer.h"
 
@@ -6,12 +7,28 @@
 int main(int argc, char** argv)
 {
     TraceStartup("main entered");
+    CCommandLine commandLine;
+    if (!commandLine.Parse(argc, argv))
+        return commandLine.ExitCode();
     CPlayerApp::PrepareEnvironment();
+    CPlayerApp* pApp = AfxGetApp();
+    // Settled before anything slow starts: a copy that hands its paths over or is refused
+    // never starts the video engine.
+    const CPlayerApp::Admission admission = pApp->Admit(commandLine);
+    if (admission == CPlayerApp::Admission::HandedOver || admission == CPlayerApp::Admission::NothingToHandOver) {
+        pApp->ExitInstance();
+        return admission == CPlayerApp::Admission::HandedOver ? 0 : 1;
+    }
+    if (!CPlayerApp::CheckDisplay()) {
+        pApp->ExitInstance();
+        return 1;
+    }
     // libVLC loads its plug-ins while the window system connection is made.
-    CVideoPlayerImpl::PreStart();
+    if (admission == CPlayerApp::Admission::Run)
+        CVideoPlayerImpl::PreStart();
     TraceStartup("environment prepared");
     QApplication app(argc, argv);
     CPlayerApp::PrepareApplication(app);
-    AfxGetApp()->InitInstance();
-    return AfxGetApp()->ExitInstance();
+    pApp->InitInstance();
+    return pApp->ExitInstance();
 }

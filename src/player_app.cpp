@@ -1,15 +1,22 @@
 #include "player_app.h"
 
+#include "commandline.h"
 #include "framework/instancelock.h"
+#include "instancebus.h"
 #include "mywebbrowser/impidispatch.h"
+#include "pathstrace.h"
 #include "player_dlg.h"
 #include "videoplayer.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 
 #include <X11/Xlib.h>
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <unistd.h>
 
@@ -22,6 +29,11 @@ CPlayerApp theApp;
 
 // Held from the moment this copy admits itself until the process ends.
 CInstanceLock g_hInstanceMutex;
+const QString kLockName = QStringLiteral("VideriRedir");
+
+// The display check's connection, kept until Qt has made its own: a bare X server (Xvfb, a
+// kiosk) resets when its last client leaves, and Qt's connection would wait for that.
+Display* g_pCheckedDisplay = nullptr;
 
 void SetEnvDefault(const char* name, const char* value)
 {
@@ -37,6 +49,27 @@ bool HasGpuRenderNode()
             return true;
     }
     return false;
+}
+
+// What another copy handed over, as the window takes it: absolute paths that exist.
+std::vector<std::string> UsablePaths(const QStringList& paths)
+{
+    std::vector<std::string> usable;
+    for (const QString& strPath : paths) {
+        if (QDir::isAbsolutePath(strPath) && QFileInfo::exists(strPath))
+            usable.push_back(QFile::encodeName(strPath).toStdString());
+        else
+            qCWarning(lcCli) << "handed over, but not there:" << strPath;
+    }
+    return usable;
+}
+
+void OpenPaths(CPlayerDlg& dlg, const std::vector<std::string>& paths)
+{
+    if (paths.empty())
+        return;
+    dlg.OpenPaths(paths);
+    CPathsTrace::Follow(dlg, paths);
 }
 
 } // namespace
@@ -86,6 +119,10 @@ void CPlayerApp::PrepareApplication(QApplication& app)
     app.setApplicationName(AfxGetAppTitle());
     app.setOrganizationName(QStringLiteral("Orvane"));
     app.setQuitOnLastWindowClosed(false);
+    if (g_pCheckedDisplay) {
+        XCloseDisplay(g_pCheckedDisplay);
+        g_pCheckedDisplay = nullptr;
+    }
     TraceStartup("application ready");
 }
 
@@ -97,10 +134,69 @@ void CPlayerApp::ShowAlreadyRunning()
     box.exec();
 }
 
+CPlayerApp::Admission CPlayerApp::Admit(const CCommandLine& commandLine)
+{
+    m_startPaths = commandLine.Paths();
+    const bool bLockFree = g_hInstanceMutex.Acquire(kLockName);
+    for (const QString& strProblem : g_hInstanceMutex.Problems())
+        std::fprintf(stderr, "deruziz: %s\n", qPrintable(strProblem));
+
+    bool bOtherRuns = !bLockFree;
+    if (!bOtherRuns) {
+        m_pBus = std::make_unique<CInstanceBus>();
+        const CInstanceBus::Claim claim = m_pBus->ClaimName();
+        bOtherRuns = claim == CInstanceBus::Claim::Taken;
+        if (!bOtherRuns && !g_hInstanceMutex.IsHeld()) {
+            std::fputs(claim == CInstanceBus::Claim::Owned
+                           ? "deruziz: no lock file could be kept; the session bus alone keeps a second copy off\n"
+                           : "deruziz: no lock file could be kept and there is no session bus: a second copy may start\n",
+                       stderr);
+        }
+    }
+    if (!bOtherRuns)
+        return m_admission = Admission::Run;
+
+    g_hInstanceMutex.Release();
+    if (!commandLine.HasPathArguments())
+        return m_admission = Admission::Refuse;
+    if (m_startPaths.empty())
+        return m_admission = Admission::NothingToHandOver;
+    QStringList paths;
+    for (const std::string& strPath : m_startPaths)
+        paths << QFile::decodeName(strPath.c_str());
+    if (!m_pBus)
+        m_pBus = std::make_unique<CInstanceBus>();
+    QString strError;
+    if (m_pBus->HandOver(paths, strError)) {
+        qCInfo(lcCli) << "handed over to the running copy:" << paths;
+        return m_admission = Admission::HandedOver;
+    }
+    std::fprintf(stderr, "deruziz: another copy runs, and the paths could not be handed to it (%s)\n",
+                 qPrintable(strError));
+    return m_admission = Admission::Refuse;
+}
+
+bool CPlayerApp::CheckDisplay()
+{
+    // Only Qt's X11 plug-in needs it; any other platform the user chose reports for itself.
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (platform != "xcb" && !platform.startsWith("xcb:"))
+        return true;
+    g_pCheckedDisplay = XOpenDisplay(nullptr);
+    if (g_pCheckedDisplay)
+        return true;
+    const QByteArray display = qgetenv("DISPLAY");
+    if (display.isEmpty())
+        std::fputs("deruziz: no X display: DISPLAY is not set (the video needs X11, or XWayland under Wayland)\n",
+                   stderr);
+    else
+        std::fprintf(stderr, "deruziz: cannot connect to the X display \"%s\"\n", display.constData());
+    return false;
+}
+
 BOOL CPlayerApp::InitInstance()
 {
-    const QString strName = QStringLiteral("VideriRedir");
-    if (!g_hInstanceMutex.Acquire(strName)) {
+    if (m_admission != Admission::Run) {
         ShowAlreadyRunning();
         return FALSE;
     }
@@ -112,7 +208,17 @@ BOOL CPlayerApp::InitInstance()
         TraceStartup("main window constructed");
         dlg.SetExternalDispatch(m_pExternalDispatch.get());
         m_pExternalDispatch->SetHost(&dlg);
+        dlg.Create();
+        OpenPaths(dlg, m_startPaths);
+        if (m_pBus) {
+            m_pBus->SetPathsHandler([&dlg](const QStringList& paths) {
+                OpenPaths(dlg, UsablePaths(paths));
+                dlg.Raise();
+            });
+        }
         dlg.DoModal();
+        if (m_pBus)
+            m_pBus->SetPathsHandler(nullptr);
         m_pExternalDispatch->SetHost(nullptr);
     }
     return FALSE;
@@ -122,5 +228,6 @@ int CPlayerApp::ExitInstance()
 {
     CVideoPlayerImpl::DiscardPreStart();
     m_pExternalDispatch.reset();
+    m_pBus.reset();
     return 0;
 }

@@ -6,16 +6,21 @@
 #include <QString>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 class QApplication;
+class CCommandLine;
 class CImpIDispatch;
+class CInstanceBus;
 
 Q_DECLARE_LOGGING_CATEGORY(lcTrace)
 // Start-up milestones with wall-clock times, for measuring how fast the window appears.
 Q_DECLARE_LOGGING_CATEGORY(lcStartup)
 
-// The application: admits one running copy, owns the page-visible external object for
-// the whole run, hands it to the main window and runs that window as a modal dialog.
+// The application: admits one running copy (later copies hand their paths to it), owns the
+// page-visible external object for the whole run, hands it to the main window and runs that
+// window as a modal dialog.
 class CPlayerApp
 {
 public:
@@ -29,6 +34,17 @@ public:
     // Settings of the QApplication once it exists.
     static void PrepareApplication(QApplication& app);
 
+    enum class Admission { Run, Refuse, HandedOver, NothingToHandOver };
+    // Whether this copy runs, settled before any application object exists: by the lock file,
+    // and by the program's name where there is a session bus. A copy that does not run hands
+    // the command line's paths to the one that does if it was given any.
+    Admission Admit(const CCommandLine& commandLine);
+    // False, after one line on standard error, when the X display cannot be reached: Qt's
+    // plug-in would abort there.
+    static bool CheckDisplay();
+
+    // After Admit and with the application object: the refusal, or the window opening the
+    // command line's paths.
     BOOL InitInstance();
     int ExitInstance();
 
@@ -36,6 +52,11 @@ public:
     static void ShowAlreadyRunning();
 
     std::unique_ptr<CImpIDispatch> m_pExternalDispatch;
+
+private:
+    Admission m_admission = Admission::Refuse;
+    std::vector<std::string> m_startPaths;
+    std::unique_ptr<CInstanceBus> m_pBus;
 };
 
 // Writes a start-up milestone with the wall-clock time (silent unless deruziz.startup is on).

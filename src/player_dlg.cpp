@@ -4,6 +4,7 @@
 #include "framework/dialogtemplate.h"
 #include "framework/messages.h"
 #include "framework/resources.h"
+#include "mpris/mprisservice.h"
 #include "player_app.h"
 #include "resource.h"
 #include "video.h"
@@ -220,7 +221,7 @@ BOOL CPlayerDlg::OnInitDialog()
     m_player.SetErrorHandler(&CPlayerDlg::OnVideoError, this);
     m_player.SetVolume(50);
 
-    m_nPlayState = PLAY_IDLE;
+    SetPlayState(PLAY_IDLE);
     m_volumeSlider.SetPos(50);
 
     m_listLeft.SetUpReportView();
@@ -243,15 +244,22 @@ BOOL CPlayerDlg::OnInitDialog()
     m_bMapViewPending = true;
 
     m_nPageWait = 0;
+
+    m_pMpris = CMprisService::Attach(*this);
+    if (!m_pMpris)
+        qCInfo(lcTrace, "no media controls: no session bus, or another copy has them");
     return TRUE;
 }
 
 void CPlayerDlg::CreateMapView()
 {
     m_bMapViewPending = false;
+    // A clip opened before the view existed keeps its page: the start page does not replace it.
+    const bool bClipPage = m_mapView.HasPendingNavigation();
     if (!m_mapView.CreateFromStatic(IDC_MAP, this))
         qCWarning(lcTrace, "the map view could not be created over its placeholder");
-    m_mapView.NavigateResource(QStringLiteral("StartUpPage.HTML"));
+    if (!bClipPage)
+        m_mapView.NavigateResource(QStringLiteral("StartUpPage.HTML"));
     TraceStartup("map view created");
 }
 

@@ -7,6 +7,7 @@
 #include "gpspoint.h"
 #include "googlemapview.h"
 #include "meter.h"
+#include "mpris/playercontrol.h"
 #include "mywebbrowser/impidispatch.h"
 #include "skinbutton.h"
 #include "playlistnav.h"
@@ -29,6 +30,7 @@
 
 class QMenu;
 class CImpIDispatch;
+class CMprisService;
 
 enum { PLAY_IDLE = 0, PLAY_PLAYING = 1, PLAY_PAUSED = 2, PLAY_STOPPED = 3 };
 
@@ -48,7 +50,7 @@ public:
 };
 
 // The program's only window: a fixed-size, captionless, skinned dialog.
-class CPlayerDlg : public CBkDialog, public IMapPageHost
+class CPlayerDlg : public CBkDialog, public IMapPageHost, public IPlayerControl
 {
     Q_OBJECT
 public:
@@ -77,6 +79,28 @@ public:
     void OnTimer(UINT nIDEvent);
     // The path as the engine takes it.
     static std::string ToUtf8(const std::string& strPath);
+
+    // The desktop's media controls.
+    void PlayPause() override;
+    void Play() override;
+    void Pause() override;
+    void Stop() override;
+    void Next() override;
+    void Previous() override;
+    void Raise() override;
+    void Quit() override;
+    Status GetStatus() const override;
+    QString GetClipPath() const override;
+    std::int64_t GetLengthMs() const override;
+    std::int64_t GetPositionMs() const override;
+    int GetVolume() const override;
+    void SetVolume(int nVolume) override;
+    void SetObserver(IPlayerObserver* pObserver) override;
+
+    // Opens what a command line or another copy hands over, as the user would: each folder is
+    // added to the play list in the order given (and the list's first entry selected once they
+    // are in), and the last clip opens. Paths are UTF-8 and exist.
+    void OpenPaths(const std::vector<std::string>& paths);
 
     // The play list's commands.
     void OnAddFolder();
@@ -145,6 +169,7 @@ private:
     void StopPositionTimer();
     void StopWaitTimer();
     void ReadTrack();
+    void SetPlayState(int nState);
     CListState ListState() const;
     void ApplyListCommand(const CListCommandResult& result);
     void OpenEntry(int nEntry);
@@ -187,6 +212,12 @@ private:
     std::unique_ptr<QMenu> m_pSystemMenu;
     CWindowTimers m_timers;
     CFolderScanJob m_scanJob{&ScanFolder};
+    // Folders waiting for the scan that runs, and whether the list's first entry is to be
+    // selected when they are all in.
+    std::vector<std::string> m_pendingFolders;
+    bool m_bSelectFirstAfterScan = false;
+    QString m_strClipPath;
+    IPlayerObserver* m_pObserver = nullptr;
     // Over the play list while a scan runs: the busy cursor and the count found so far.
     QLabel m_scanNote;
     // Set by OpenClip, cleared when its page starts the wait or Stop cancels it: a clip's
@@ -204,4 +235,6 @@ private:
     // Dragging by hand where the window system offers no move of its own.
     bool m_bDragging = false;
     QPoint m_ptDragOffset;
+    // The desktop's media controls; last, so that it goes first.
+    std::unique_ptr<CMprisService> m_pMpris;
 };

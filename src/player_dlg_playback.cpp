@@ -19,6 +19,7 @@
 
 #include <vlc/vlc.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 
@@ -89,6 +90,9 @@ void CPlayerDlg::OpenClip(const std::string& strPath)
     m_startPoint.m_bValid = false;
     m_bGpsPageReady = false;
     m_bClipPageShown = false;
+    m_strClipPath = QString::fromStdString(strPath);
+    if (m_pObserver)
+        m_pObserver->OnClipChanged();
 
     std::optional<CFileException> readError;
     if (m_pTrack->IsOpen()) {
@@ -155,7 +159,7 @@ void CPlayerDlg::OnPlay()
         return;
     if ((m_nPlayState == PLAY_PAUSED || m_nPlayState == PLAY_STOPPED) && !m_bPositionTimer)
         StartPositionTimer();
-    m_nPlayState = PLAY_PLAYING;
+    SetPlayState(PLAY_PLAYING);
     m_player.Play();
 }
 
@@ -166,13 +170,13 @@ void CPlayerDlg::OnPauseResume()
         return;
     if (m_nPlayState == PLAY_PLAYING) {
         StopPositionTimer();
-        m_nPlayState = PLAY_PAUSED;
+        SetPlayState(PLAY_PAUSED);
         m_player.Pause();
     } else if (m_nPlayState == PLAY_PAUSED) {
         // Tracking resumes with the video only where there is tracking to resume.
         if (m_bGpsPageReady && m_pTrack && !m_pTrack->AtEnd())
             StartPositionTimer();
-        m_nPlayState = PLAY_PLAYING;
+        SetPlayState(PLAY_PLAYING);
         m_player.Pause();
     }
 }
@@ -185,7 +189,7 @@ void CPlayerDlg::OnStop()
     // A stopped clip does not start by itself when its page wait ends.
     StopWaitTimer();
     m_bStartPending = false;
-    m_nPlayState = PLAY_STOPPED;
+    SetPlayState(PLAY_STOPPED);
     m_player.Stop();
     if (m_pTrack && m_pTrack->IsOpen())
         m_pTrack->Rewind();
@@ -240,7 +244,7 @@ void CPlayerDlg::OnTimer(UINT nIDEvent)
                 StopWaitTimer();
                 StartPositionTimer();
                 m_player.Play();
-                m_nPlayState = PLAY_PLAYING;
+                SetPlayState(PLAY_PLAYING);
             }
         } else {
             ++m_nPageWait;
@@ -248,7 +252,7 @@ void CPlayerDlg::OnTimer(UINT nIDEvent)
                 // The page never got ready: the clip plays without tracking.
                 m_mapView.NavigateResource(kErrorPage);
                 m_player.Play();
-                m_nPlayState = PLAY_PLAYING;
+                SetPlayState(PLAY_PLAYING);
                 StopWaitTimer();
             }
         }
@@ -277,7 +281,7 @@ qintptr CPlayerDlg::OnMapDocumentComplete()
     TraceNav(QStringLiteral("Doc Complete\r\n"));
     if (m_nPageWait == 1 && !m_bWaitTimer && m_bStartPending) {
         m_bStartPending = false;
-        m_nPlayState = PLAY_PLAYING;
+        SetPlayState(PLAY_PLAYING);
         m_bWaitTimer = TRUE;
         m_timers.SetTimer(TIMER_PAGE_WAIT, kPageWaitPeriodMs, this);
     }
@@ -329,8 +333,20 @@ void CPlayerDlg::OnGpsPageInitialized()
 
 void CPlayerDlg::OnSliderMoved(quintptr wParam, qintptr)
 {
-    if (wParam == IDC_VOLUME)
-        m_player.SetVolume(m_volumeSlider.GetPos());
+    if (wParam != IDC_VOLUME)
+        return;
+    m_player.SetVolume(m_volumeSlider.GetPos());
+    if (m_pObserver)
+        m_pObserver->OnVolumeChanged();
+}
+
+void CPlayerDlg::SetPlayState(int nState)
+{
+    if (m_nPlayState == nState)
+        return;
+    m_nPlayState = nState;
+    if (m_pObserver)
+        m_pObserver->OnStatusChanged();
 }
 
 void CPlayerDlg::OnVideoEvent(const libvlc_event_t* pEvent, void* pUser)

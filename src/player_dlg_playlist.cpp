@@ -7,6 +7,9 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+
+#include <utility>
 
 void CPlayerDlg::SetFolderScanner(FolderScanner fnScan)
 {
@@ -26,10 +29,27 @@ void CPlayerDlg::OnAddFolder()
     StartAddFolder(QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString());
 }
 
+void CPlayerDlg::OpenPaths(const std::vector<std::string>& paths)
+{
+    std::string strClip;
+    for (const std::string& strPath : paths) {
+        if (QFileInfo(QFile::decodeName(strPath.c_str())).isDir()) {
+            m_bSelectFirstAfterScan = true;
+            StartAddFolder(strPath);
+        } else {
+            strClip = strPath;
+        }
+    }
+    if (!strClip.empty())
+        RunReportingFileErrors(this, [&] { OpenClip(strClip); });
+}
+
 void CPlayerDlg::StartAddFolder(const std::string& strFolder)
 {
-    if (IsScanning())
+    if (IsScanning()) {
+        m_pendingFolders.push_back(strFolder);
         return;
+    }
     m_btnAddFolder.setEnabled(false);
     ShowScanProgress(0);
     m_scanNote.show();
@@ -46,10 +66,25 @@ void CPlayerDlg::ShowScanProgress(qulonglong nFound)
 void CPlayerDlg::OnScanFinished()
 {
     CFolderScanResult result = m_scanJob.TakeResult();
-    m_scanNote.hide();
-    m_btnAddFolder.setEnabled(true);
     m_entries.Append(std::move(result.m_clips));
-    ShowPage(m_nPage);
+    if (!m_pendingFolders.empty()) {
+        const std::string strNext = m_pendingFolders.front();
+        m_pendingFolders.erase(m_pendingFolders.begin());
+        m_scanJob.Start(strNext);
+    } else {
+        m_scanNote.hide();
+        m_btnAddFolder.setEnabled(true);
+    }
+    const bool bSelectFirst = !IsScanning() && std::exchange(m_bSelectFirstAfterScan, false);
+    if (bSelectFirst && m_entries.GetCount() > 0) {
+        m_nPage = 0;
+        ShowPage(m_nPage);
+        m_listLeft.SelectRow(0);
+        m_listRight.ClearRow(-1);
+        m_nActiveList = 1;
+    } else {
+        ShowPage(m_nPage);
+    }
     ReportFileErrors(this, result.m_errors);
 }
 

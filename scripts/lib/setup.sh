@@ -10,11 +10,14 @@ DERUZIZ_RUN_PACKAGES=(
   libgl-dev libxkbcommon-dev libx11-dev
   libvlc-dev libvlc-bin vlc-plugin-base vlc-plugin-video-output
   libjs-leaflet fonts-noto-cjk fonts-dejavu-core
+  ffmpeg
 )
 
 # What only the tests need on top.
 DERUZIZ_TEST_PACKAGES=(
-  xvfb xauth xdotool x11-utils x11-apps ffmpeg
+  xvfb xauth xdotool x11-utils x11-apps
+  desktop-file-utils appstream lintian dpkg-dev file
+  dbus libglib2.0-bin
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
 )

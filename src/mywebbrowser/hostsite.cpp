@@ -1,6 +1,7 @@
 #include "mywebbrowser/hostsite.h"
 
 #include "mywebbrowser/impidispatch.h"
+#include "mywebbrowser/mapsettings.h"
 #include "mywebbrowser/resscheme.h"
 
 #include <QChildEvent>
@@ -198,23 +199,71 @@ void CBrowserControlSite::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel
     qCDebug(lcMapPage).noquote() << sourceID << lineNumber << message;
 }
 
-CBrowserOccManager::CBrowserOccManager() : m_pSchemeHandler(std::make_unique<CResSchemeHandler>())
+// One per process: two profiles may not keep their files in the same place. It lives as long as
+// some view uses it.
+class CMapProfile
 {
-}
+public:
+    CMapProfile() : m_profile(QStringLiteral("deruziz"))
+    {
+        m_profile.setHttpUserAgent(QString::fromUtf8(kUserAgentProduct) + QLatin1Char(' ') + m_profile.httpUserAgent());
+        m_profile.installUrlSchemeHandler(CResSchemeHandler::kScheme, &m_schemeHandler);
+        // Tiles seen once show again without a network, and the tile servers are asked less.
+        const QString strCache = MapSettings::CachePath();
+        m_profile.setCachePath(strCache);
+        m_profile.setPersistentStoragePath(strCache + QStringLiteral("/storage"));
+        m_profile.setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+        m_profile.setHttpCacheMaximumSize(int(MapSettings::kCacheMaxBytes));
+        m_profile.setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+        QWebEngineSettings* pSettings = m_profile.settings();
+        pSettings->setAttribute(QWebEngineSettings::ShowScrollBars, false);
+        pSettings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+        pSettings->setAttribute(QWebEngineSettings::ErrorPageEnabled, true);
+        InjectTileOverrides();
+    }
+
+    QWebEngineProfile* Get() { return &m_profile; }
+
+    static std::shared_ptr<CMapProfile> Shared()
+    {
+        static std::weak_ptr<CMapProfile> s_profile;
+        std::shared_ptr<CMapProfile> pProfile = s_profile.lock();
+        if (!pProfile) {
+            pProfile = std::make_shared<CMapProfile>();
+            s_profile = pProfile;
+        }
+        return pProfile;
+    }
+
+private:
+    // The live map merges window.DERUZIZ_TILES over its own tile addresses.
+    void InjectTileOverrides()
+    {
+        const QJsonObject overrides = MapSettings::TileOverrides();
+        if (overrides.isEmpty())
+            return;
+        QWebEngineScript script;
+        script.setName(QStringLiteral("deruziz-tiles"));
+        script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+        script.setWorldId(QWebEngineScript::MainWorld);
+        script.setRunsOnSubFrames(false);
+        script.setSourceCode(QStringLiteral("window.DERUZIZ_TILES = %1;")
+                                 .arg(QString::fromUtf8(QJsonDocument(overrides).toJson(QJsonDocument::Compact))));
+        m_profile.scripts()->insert(script);
+    }
+
+    // Declared first: the profile, which refers to it, goes first.
+    CResSchemeHandler m_schemeHandler;
+    QWebEngineProfile m_profile;
+};
+
+CBrowserOccManager::CBrowserOccManager() = default;
 
 QWebEngineProfile* CBrowserOccManager::Profile()
 {
-    if (m_pProfile)
-        return m_pProfile.get();
-    m_pProfile = std::make_unique<QWebEngineProfile>();
-    m_pProfile->setHttpUserAgent(QString::fromUtf8(kUserAgentProduct) + QLatin1Char(' ') +
-                                 m_pProfile->httpUserAgent());
-    m_pProfile->installUrlSchemeHandler(CResSchemeHandler::kScheme, m_pSchemeHandler.get());
-    QWebEngineSettings* pSettings = m_pProfile->settings();
-    pSettings->setAttribute(QWebEngineSettings::ShowScrollBars, false);
-    pSettings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
-    pSettings->setAttribute(QWebEngineSettings::ErrorPageEnabled, true);
-    return m_pProfile.get();
+    if (!m_pProfile)
+        m_pProfile = CMapProfile::Shared();
+    return m_pProfile->Get();
 }
 
 CBrowserOccManager::~CBrowserOccManager() = default;

@@ -55,8 +55,11 @@ private:
     QPointer<CImpIDispatch> m_pExternal;
 };
 
-// Makes the pages of one map view: an off-the-record profile naming the program in its
-// User-Agent, serving the res: scheme from the program's resources, without scroll bars.
+class CMapProfile;
+
+// Makes the pages of one map view, from the web profile all views share: it names the program
+// in its User-Agent, serves the res: scheme from the program's resources, shows no scroll bars
+// and keeps the map tiles it fetched on disk between runs.
 class CBrowserOccManager
 {
 public:
@@ -73,6 +76,5 @@ public:
     QWebEngineProfile* Profile();
 
 private:
-    std::unique_ptr<CResSchemeHandler> m_pSchemeHandler;
-    std::unique_ptr<QWebEngineProfile> m_pProfile;
+    std::shared_ptr<CMapProfile> m_pProfile;
 };

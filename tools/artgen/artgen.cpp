@@ -1,7 +1,9 @@
 // artgen: draws the player's skin, icons and pictures and writes them under a res/ folder.
 //
-//   QT_QPA_PLATFORM=offscreen artgen <res-dir> [--preview <file.png>]
+//   QT_QPA_PLATFORM=offscreen artgen <res-dir> [--preview <file.png>] [--hicolor <dir>]
 //
+// --hicolor also writes the application icon in the desktop's theme sizes as
+// <dir>/NxN/apps/deruziz.png, for installing under share/icons/hicolor.
 // The preview composes the background with the controls' images at their places, with a
 // stand-in needle and texts, to judge the whole window at once.
 
@@ -137,7 +139,7 @@ int main(int argc, char** argv)
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 2) {
-        std::fprintf(stderr, "usage: artgen <res-dir> [--preview <file.png>]\n");
+        std::fprintf(stderr, "usage: artgen <res-dir> [--preview <file.png>] [--hicolor <dir>]\n");
         return 2;
     }
     const QString res = args[1];
@@ -145,6 +147,10 @@ int main(int argc, char** argv)
     const int pi = int(args.indexOf(QStringLiteral("--preview")));
     if (pi > 0 && pi + 1 < args.size())
         previewPath = args[pi + 1];
+    QString hicolorPath;
+    const int hi = int(args.indexOf(QStringLiteral("--hicolor")));
+    if (hi > 0 && hi + 1 < args.size())
+        hicolorPath = args[hi + 1];
 
     QDir dir(res);
     for (const char* sub : {"bitmaps", "icons", "html"})
@@ -186,6 +192,17 @@ int main(int argc, char** argv)
     write(saveArgb(CloseIcon(), at(QStringLiteral("icons/130.png"))), at(QStringLiteral("icons/130.png")));
 
     write(saveJpeg(EarthPicture(), at(QStringLiteral("html/GPS.JPG")), 92), at(QStringLiteral("html/GPS.JPG")));
+
+    if (!hicolorPath.isEmpty()) {
+        // Each size is drawn at its own resolution, as the window icons are, not scaled down.
+        QDir theme(hicolorPath);
+        for (int nSize : {16, 22, 24, 32, 48, 64, 128, 256}) {
+            const QString sub = QStringLiteral("%1x%1/apps").arg(nSize);
+            theme.mkpath(sub);
+            const QString path = theme.filePath(sub + QStringLiteral("/deruziz.png"));
+            write(saveArgb(AppIcon(nSize), path), path);
+        }
+    }
 
     if (!previewPath.isEmpty())
         preview(bg, previewPath, res);

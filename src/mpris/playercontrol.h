@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+// Told when what the player shows changes.
+class IPlayerObserver
+{
+public:
+    virtual void OnStatusChanged() = 0;
+    virtual void OnClipChanged() = 0;
+    virtual void OnVolumeChanged() = 0;
+
+protected:
+    ~IPlayerObserver() = default;
+};
+
+// What the desktop's media controls may do with the player window and read from it: the
+// transport buttons, the window itself, and what the window shows.
+class IPlayerControl
+{
+public:
+    enum class Status { Stopped, Playing, Paused };
+
+    virtual void PlayPause() = 0;  // the pause / resume button
+    virtual void Play() = 0;       // the play button
+    virtual void Pause() = 0;      // the pause / resume button, while playing only
+    virtual void Stop() = 0;
+    virtual void Next() = 0;
+    virtual void Previous() = 0;
+    virtual void Raise() = 0;
+    virtual void Quit() = 0;
+
+    virtual Status GetStatus() const = 0;
+    // The clip opened last (UTF-8 path as the file system spells it); empty before the first.
+    virtual QString GetClipPath() const = 0;
+    virtual std::int64_t GetLengthMs() const = 0;
+    virtual std::int64_t GetPositionMs() const = 0;
+    // The volume slider, 0-100.
+    virtual int GetVolume() const = 0;
+    virtual void SetVolume(int nVolume) = 0;
+
+    // One observer at a time; null for none. It must be unset before it goes.
+    virtual void SetObserver(IPlayerObserver* pObserver) = 0;
+
+protected:
+    ~IPlayerControl() = default;
+};
