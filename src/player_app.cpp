@@ -111,6 +111,14 @@ void CPlayerApp::PrepareEnvironment()
         SetEnvDefault("QT_QUICK_BACKEND", "software");
         SetEnvDefault("QT_XCB_GL_INTEGRATION", "none");
     }
+    // With no session bus to be found, libdbus would start one by forking dbus-launch from
+    // whichever thread asks first (the accessibility bridge, libVLC's screen-saver module): a bus
+    // nobody else uses serves nothing, and a fork among running threads can hang the child.
+    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) {
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        if (runtime.isEmpty() || ::access((runtime + "/bus").constData(), F_OK) != 0)
+            qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/deruziz-no-session-bus");
+    }
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
