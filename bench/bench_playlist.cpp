@@ -14,6 +14,8 @@
 #include <memory>
 #include <string>
 
+#include "scratchdir.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -28,12 +30,7 @@ class CBenchCard
 public:
     CBenchCard()
     {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/deruziz-bench-XXXXXX";
-        if (!::mkdtemp(pattern.data()))
-            std::abort();
-        m_strTemp = pattern;
-        m_strCard = m_strTemp + "/card";
+        m_strCard = m_dir.Path() + "/card";
         std::filesystem::create_directories(m_strCard + "/DCIM/100MEDIA");
         std::filesystem::create_directories(m_strCard + "/GPS");
         char name[64];
@@ -44,12 +41,6 @@ public:
             Touch(m_strCard + name);
         }
     }
-    ~CBenchCard()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(m_strTemp, ec);
-    }
-
     const std::string& Path() const { return m_strCard; }
 
 private:
@@ -61,7 +52,7 @@ private:
         ::close(fd);
     }
 
-    std::string m_strTemp;
+    CScratchDir m_dir;
     std::string m_strCard;
 };
 

@@ -90,24 +90,25 @@ void CVideoPlayerImpl::SetOutputWindow(unsigned long nXWindow)
         libvlc_media_player_set_xwindow(m_pMediaPlayer, static_cast<uint32_t>(nXWindow));
 }
 
+void CVideoPlayerImpl::Reattach(int nEventType, VideoEventCallback& pfnSlot, void*& pUserSlot,
+                                VideoEventCallback pfnCallback, void* pUser)
+{
+    if (m_pEventManager && pfnSlot)
+        libvlc_event_detach(m_pEventManager, nEventType, pfnSlot, pUserSlot);
+    pfnSlot = pfnCallback;
+    pUserSlot = pUser;
+    if (m_pEventManager && pfnCallback)
+        libvlc_event_attach(m_pEventManager, nEventType, pfnCallback, pUser);
+}
+
 void CVideoPlayerImpl::SetTimeChangedHandler(VideoEventCallback pfnCallback, void* pUser)
 {
-    if (m_pEventManager && m_pfnCallback)
-        libvlc_event_detach(m_pEventManager, libvlc_MediaPlayerTimeChanged, m_pfnCallback, m_pCallbackUser);
-    m_pfnCallback = pfnCallback;
-    m_pCallbackUser = pUser;
-    if (m_pEventManager && pfnCallback)
-        libvlc_event_attach(m_pEventManager, libvlc_MediaPlayerTimeChanged, pfnCallback, pUser);
+    Reattach(libvlc_MediaPlayerTimeChanged, m_pfnCallback, m_pCallbackUser, pfnCallback, pUser);
 }
 
 void CVideoPlayerImpl::SetErrorHandler(VideoEventCallback pfnCallback, void* pUser)
 {
-    if (m_pEventManager && m_pfnErrorCallback)
-        libvlc_event_detach(m_pEventManager, libvlc_MediaPlayerEncounteredError, m_pfnErrorCallback, m_pErrorUser);
-    m_pfnErrorCallback = pfnCallback;
-    m_pErrorUser = pUser;
-    if (m_pEventManager && pfnCallback)
-        libvlc_event_attach(m_pEventManager, libvlc_MediaPlayerEncounteredError, pfnCallback, pUser);
+    Reattach(libvlc_MediaPlayerEncounteredError, m_pfnErrorCallback, m_pErrorUser, pfnCallback, pUser);
 }
 
 void CVideoPlayerImpl::DetachHandlers()

@@ -55,6 +55,9 @@ public:
 private:
     void Start(const std::vector<const char*>& argv);
     void StartPlayer();
+    // Replaces the handler held in the two slots for one event type.
+    void Reattach(int nEventType, VideoEventCallback& pfnSlot, void*& pUserSlot, VideoEventCallback pfnCallback,
+                  void* pUser);
 
     libvlc_instance_t* m_pInstance = nullptr;
     libvlc_media_player_t* m_pMediaPlayer = nullptr;
