@@ -6,6 +6,7 @@
 #include "googlemapview.h"
 #include "mywebbrowser/impidispatch.h"
 #include "player_app.h"
+#include "waitfor.h"
 
 #include <QApplication>
 #include <QDir>
@@ -58,17 +59,7 @@ protected:
     }
 };
 
-bool WaitFor(const std::function<bool()>& done, int nTimeoutMs = 30000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > nTimeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
-    }
-    return true;
-}
+constexpr int kPageTimeoutMs = 30000;
 
 void Settle(int nMs)
 {
@@ -82,7 +73,7 @@ bool Show(CBenchHost& host, const char* pszName)
     host.m_bLoaded = false;
     host.m_bReady = false;
     host.m_mapView.NavigateResource(QString::fromLatin1(pszName));
-    return WaitFor([&] { return host.m_bLoaded; });
+    return WaitFor([&] { return host.m_bLoaded; }, kPageTimeoutMs);
 }
 
 bool Grab(CBenchHost& host, const QString& path)
@@ -146,7 +137,7 @@ int main(int argc, char** argv)
             QElapsedTimer timer;
             timer.start();
             host.m_mapView.NavigateResource(QStringLiteral("GPS_VIEW.HTML"));
-            if (!WaitFor([&] { return host.m_bReady; })) {
+            if (!WaitFor([&] { return host.m_bReady; }, kPageTimeoutMs)) {
                 std::fprintf(stderr, "map_page_ready: the live map never reported ready\n");
                 return 1;
             }

@@ -170,7 +170,7 @@ void CPlayerDlg::DoDataExchange()
     connect(&m_btnNextPage, &QPushButton::clicked, this, [this] { OnNextPage(); });
     connect(&m_btnPlaySelected, &QPushButton::clicked, this, [this] { OnPlaySelected(); });
     for (CVideoListCtrl* pList : {&m_listLeft, &m_listRight})
-        connect(pList, &QTreeWidget::itemDoubleClicked, this, [this, pList] { OnDblclkList(*pList); });
+        connect(pList, &CVideoListCtrl::DoubleClicked, this, [this, pList] { OnDblclkList(*pList); });
     connect(&m_scanJob, &CFolderScanJob::Progress, this, &CPlayerDlg::ShowScanProgress);
     connect(&m_scanJob, &CFolderScanJob::Finished, this, &CPlayerDlg::OnScanFinished);
 }

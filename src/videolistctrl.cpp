@@ -2,7 +2,12 @@
 
 #include "video.h"
 
+#include <algorithm>
+
 #include <QHeaderView>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionViewItem>
 
 namespace {
 
@@ -82,4 +87,41 @@ void CVideoListCtrl::ClearRow(int nRow)
     }
     if (QTreeWidgetItem* pItem = topLevelItem(nRow))
         pItem->setSelected(false);
+}
+
+void CVideoListCtrl::paintEvent(QPaintEvent* pEvent)
+{
+    QTreeWidget::paintEvent(pEvent);
+    // Grid lines as a report view draws them: column dividers down the whole view, and row
+    // dividers at every row height, below the last row too.
+    QPainter painter(viewport());
+    QStyleOptionViewItem option;
+    option.initFrom(this);
+    painter.setPen(QColor(QRgb(unsigned(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this)))));
+    const int nRowHeight = topLevelItemCount() > 0 ? rowHeight(indexFromItem(topLevelItem(0)))
+                                                   : fontMetrics().height() + 2;
+    const int nWidth = viewport()->width();
+    const int nHeight = viewport()->height();
+    const int nTop = topLevelItemCount() > 0 ? visualItemRect(topLevelItem(0)).top() : 0;
+    for (int y = nTop + nRowHeight - 1; y < nHeight; y += std::max(nRowHeight, 1))
+        painter.drawLine(0, y, nWidth, y);
+    for (int i = 0; i < columnCount(); ++i) {
+        const int x = columnViewportPosition(i) + columnWidth(i) - 1;
+        painter.drawLine(x, 0, x, nHeight);
+    }
+}
+
+void CVideoListCtrl::mousePressEvent(QMouseEvent* pEvent)
+{
+    // A click below the rows takes the selection away, as in any report view.
+    if (!itemAt(pEvent->position().toPoint()))
+        clearSelection();
+    QTreeWidget::mousePressEvent(pEvent);
+}
+
+void CVideoListCtrl::mouseDoubleClickEvent(QMouseEvent* pEvent)
+{
+    QTreeWidget::mouseDoubleClickEvent(pEvent);
+    if (pEvent->button() == Qt::LeftButton)
+        emit DoubleClicked();
 }

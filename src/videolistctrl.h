@@ -4,7 +4,7 @@
 
 class CVideoEntry;
 
-// A play-list view in report style: four centred columns of fixed width.
+// A play-list view in report style: four centred columns of fixed width with grid lines.
 class CVideoListCtrl : public QTreeWidget
 {
     Q_OBJECT
@@ -22,4 +22,13 @@ public:
     void SelectRow(int nRow);
     // Clears row nRow's selection; -1 clears every row.
     void ClearRow(int nRow);
+
+signals:
+    // A double-click anywhere in the view, on a row or on the empty area below the rows.
+    void DoubleClicked();
+
+protected:
+    void paintEvent(QPaintEvent* pEvent) override;
+    void mousePressEvent(QMouseEvent* pEvent) override;
+    void mouseDoubleClickEvent(QMouseEvent* pEvent) override;
 };

@@ -1,6 +1,7 @@
 // One running copy: the refusal, the hand-over of paths to the running copy, the lock in the
 // environments users' machines start it in, and the start without a display.
 #include "playerprocess.h"
+#include "waitfor.h"
 
 #include <gtest/gtest.h>
 
@@ -26,13 +27,13 @@ TEST(SingleInstance, SecondCopyWithoutPathsRefusesAndEndsWhileTheFirstRunsOn)
 
     CPlayer first(env);
     ASSERT_TRUE(first.WaitForTrace(kShown)) << first.Err().toStdString();
-    QTRY_COMPARE_WITH_TIMEOUT(MainWindowsOf(first.Pid()).size(), 1, 5000);
+    ASSERT_TRUE(WaitFor([&] { return MainWindowsOf(first.Pid()).size() == 1; }, 5000)) << "the first copy shows one main window";
 
     {
         CPlayer second(env);
         ASSERT_TRUE(second.WaitForTrace(kRefused)) << second.Err().toStdString();
         QStringList boxes;
-        QTRY_VERIFY_WITH_TIMEOUT(!(boxes = WindowsOf(second.Pid())).isEmpty(), 5000);
+        ASSERT_TRUE(WaitFor([&] { return !(boxes = WindowsOf(second.Pid())).isEmpty(); }, 5000)) << "the second copy shows no refusal box";
         EXPECT_TRUE(MainWindowsOf(second.Pid()).isEmpty()) << "the refused copy opened a main window";
         PressKeyIn(boxes.first(), "Return");
         ASSERT_TRUE(second.WaitForExit(10000));
@@ -111,10 +112,10 @@ TEST_P(StartedTogether, GiveOneWindow)
 
     CPlayer first(Environment(root.path() + "/a", strBus));
     CPlayer second(Environment(root.path() + (bOneBusTwoRuntimes ? "/b" : "/a"), strBus));
-    QTRY_VERIFY_WITH_TIMEOUT(first.Err().contains(kRefused) || second.Err().contains(kRefused), kStartTimeoutMs);
+    ASSERT_TRUE(WaitFor([&] { return first.Err().contains(kRefused) || second.Err().contains(kRefused); }, kStartTimeoutMs)) << "neither copy refused the other";
     CPlayer& runner = first.Err().contains(kRefused) ? second : first;
     ASSERT_TRUE(runner.WaitForTrace(kShown)) << runner.Err().toStdString();
-    QTRY_COMPARE_WITH_TIMEOUT(MainWindowsOf(runner.Pid()).size(), 1, 5000);
+    ASSERT_TRUE(WaitFor([&] { return MainWindowsOf(runner.Pid()).size() == 1; }, 5000)) << "the copy that runs shows one main window";
     EXPECT_EQ(CountMainWindows({&first, &second}), 1);
 }
 
@@ -165,12 +166,12 @@ TEST_P(LockPlaces, TwoCopiesGiveOneWindow)
 
     CPlayer first(env, {}, root + "/" + test.pszFirstDir);
     ASSERT_TRUE(first.WaitForTrace(kShown)) << first.Err().toStdString();
-    QTRY_COMPARE_WITH_TIMEOUT(MainWindowsOf(first.Pid()).size(), 1, 5000);
+    ASSERT_TRUE(WaitFor([&] { return MainWindowsOf(first.Pid()).size() == 1; }, 5000)) << "the first copy shows one main window";
     if (test.between)
         test.between(root);
 
     CPlayer second(env, {}, root + "/" + test.pszSecondDir);
-    QTRY_VERIFY_WITH_TIMEOUT(second.Err().contains(kRefused) || second.Err().contains(kShown), kStartTimeoutMs);
+    ASSERT_TRUE(WaitFor([&] { return second.Err().contains(kRefused) || second.Err().contains(kShown); }, kStartTimeoutMs)) << "the second copy neither refused nor showed its window";
     ASSERT_TRUE(second.Err().contains(kRefused)) << second.Err().toStdString();
     EXPECT_EQ(CountMainWindows({&first, &second}), 1);
     const QString line = QString::fromLatin1(test.pszLine).replace("%ROOT%", root);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/controlid.h"
+#include "waitfor.h"
 #include "framework/dialogtemplate.h"
 #include "player_app.h"
 #include "player_dlg.h"
@@ -152,7 +153,17 @@ TEST_F(MainWindowTest, ListViewsHaveFourFixedCentredColumns)
         }
         EXPECT_EQ(pList->selectionMode(), QAbstractItemView::SingleSelection);
         EXPECT_EQ(pList->selectionBehavior(), QAbstractItemView::SelectRows);
-        EXPECT_EQ(pList->palette().color(QPalette::Base), QColor(235, 235, 255));
+        const QColor base(235, 235, 255);
+        EXPECT_EQ(pList->palette().color(QPalette::Base), base);
+
+        // Grid lines, in the empty view too: a column divider down to the bottom, row dividers.
+        const QImage image = pList->viewport()->grab().toImage();
+        EXPECT_NE(image.pixelColor(widths[0] - 1, image.height() - 2), base) << "no column divider";
+        EXPECT_EQ(image.pixelColor(widths[0] + 4, image.height() - 2), base);
+        int nRowLines = 0;
+        for (int y = 0; y < image.height(); ++y)
+            nRowLines += image.pixelColor(widths[0] / 2, y) != base;
+        EXPECT_GE(nRowLines, 3) << "no row dividers";
     }
 }
 
@@ -177,7 +188,7 @@ TEST_F(MainWindowTest, DraggingWorksFromTheTitleStripOnly)
     QTest::mousePress(s_pDlg, Qt::LeftButton, {}, ptStrip);
     QTest::mouseMove(s_pDlg, ptStrip + QPoint(30, 20));
     QTest::mouseRelease(s_pDlg, Qt::LeftButton, {}, ptStrip + QPoint(30, 20));
-    QTRY_COMPARE_WITH_TIMEOUT(s_pDlg->pos(), start + QPoint(30, 20), 2000);
+    ASSERT_TRUE(WaitFor([&] { return s_pDlg->pos() == start + QPoint(30, 20); }, 2000)) << "the window did not follow the drag";
     if (HasFailure())
         return;
 
@@ -191,17 +202,17 @@ TEST_F(MainWindowTest, DraggingWorksFromTheTitleStripOnly)
 
 TEST_F(MainWindowTest, MapViewTakesThePlaceholderAndShowsTheStartPage)
 {
-    QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<CGoogleMapView*>(GetDlgItem(s_pDlg, IDC_MAP)) != nullptr, 10000);
+    ASSERT_TRUE(WaitFor([&] { return qobject_cast<CGoogleMapView*>(GetDlgItem(s_pDlg, IDC_MAP)) != nullptr; }, 10000)) << "the map view was never made";
     QWidget* pView = GetDlgItem(s_pDlg, IDC_MAP);
     EXPECT_EQ(pView, &s_pDlg->m_mapView);
     EXPECT_EQ(pView->geometry(), QRect(646, 50, 304, 316));
-    QTRY_VERIFY_WITH_TIMEOUT(s_pDlg->m_mapView.m_strURL.endsWith("/StartUpPage.HTML"), 20000);
+    ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_mapView.m_strURL.endsWith("/StartUpPage.HTML"); }, 20000)) << "the start page never loaded";
     EXPECT_EQ(s_pDlg->m_nPageWait, 0);
 }
 
 TEST_F(MainWindowTest, AnswersTheLivePageWithItsStartPoint)
 {
-    QTRY_VERIFY_WITH_TIMEOUT(s_pDlg->m_mapView.GetBrowser() != nullptr, 10000);
+    ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_mapView.GetBrowser() != nullptr; }, 10000)) << "the map browser was never made";
 
     // No start point: the page is not answered and never gets ready.
     s_pDlg->m_startPoint.m_bValid = false;
@@ -214,11 +225,11 @@ TEST_F(MainWindowTest, AnswersTheLivePageWithItsStartPoint)
     s_pDlg->m_startPoint.m_dLongitude = 20.25;
     s_pDlg->m_startPoint.m_bValid = true;
     s_pDlg->m_mapView.NavigateResource(QStringLiteral("GPS_VIEW.HTML"));
-    QTRY_VERIFY_WITH_TIMEOUT(s_pDlg->m_bGpsPageReady, 20000);
+    ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_bGpsPageReady; }, 20000)) << "the live map page never reported itself ready";
     QVariant center;
     s_pDlg->m_mapView.GetBrowser()->page()->runJavaScript(
         QStringLiteral("CenterLat + ',' + CenterLng"), [&](const QVariant& v) { center = v; });
-    QTRY_VERIFY_WITH_TIMEOUT(center.isValid(), 5000);
+    ASSERT_TRUE(WaitFor([&] { return center.isValid(); }, 5000)) << "the page never answered";
     EXPECT_EQ(center.toString(), "10.5,20.25");
 }
 
@@ -268,9 +279,9 @@ TEST_F(MainWindowTest, RightClickOnStripAndAltSpaceOpenTheWindowMenu)
 {
     QMenu* pMenu = s_pDlg->GetSystemMenu();
     QTest::mouseClick(s_pDlg, Qt::RightButton, {}, QPoint(300, 12));
-    QTRY_VERIFY_WITH_TIMEOUT(pMenu->isVisible(), 2000);
+    ASSERT_TRUE(WaitFor([&] { return pMenu->isVisible(); }, 2000)) << "the window menu did not open";
     pMenu->close();
-    QTRY_VERIFY(!pMenu->isVisible());
+    ASSERT_TRUE(WaitFor([&] { return !pMenu->isVisible(); })) << "the window menu did not close";
 
     QTest::mouseClick(s_pDlg, Qt::RightButton, {}, QPoint(660, 380));
     QTest::qWait(100);
@@ -281,9 +292,9 @@ TEST_F(MainWindowTest, RightClickOnStripAndAltSpaceOpenTheWindowMenu)
     auto connection = QObject::connect(&s_pDlg->m_btnPlay, &QPushButton::clicked, [&] { ++nClicks; });
     s_pDlg->activateWindow();
     s_pDlg->m_btnPlay.setFocus();
-    QTRY_VERIFY(s_pDlg->m_btnPlay.hasFocus());
+    ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_btnPlay.hasFocus(); })) << "the play button did not take the focus";
     QTest::keyClick(&s_pDlg->m_btnPlay, Qt::Key_Space, Qt::AltModifier);
-    QTRY_VERIFY_WITH_TIMEOUT(pMenu->isVisible(), 2000);
+    ASSERT_TRUE(WaitFor([&] { return pMenu->isVisible(); }, 2000)) << "the window menu did not open";
     pMenu->close();
     QObject::disconnect(connection);
     EXPECT_EQ(nClicks, 0);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "mpris/mprisservice.h"
+#include "waitfor.h"
 #include "testclips.h"
 
 #include <QDBusConnectionInterface>
@@ -24,18 +25,6 @@ const QString kRoot = QStringLiteral("org.mpris.MediaPlayer2");
 const QString kPlayer = QStringLiteral("org.mpris.MediaPlayer2.Player");
 const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
 
-template <class Condition>
-bool WaitFor(Condition condition, int nTimeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > nTimeoutMs)
-            return false;
-        QTest::qWait(20);
-    }
-    return true;
-}
 
 // A session bus of the test's own, gone with it.
 class CPrivateBus

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/fileerror.h"
+#include "waitfor.h"
 #include "mywebbrowser/impidispatch.h"
 #include "player_dlg.h"
 #include "resource.h"
@@ -18,6 +19,8 @@
 #include <QTest>
 #include <QWebEnginePage>
 #include <QWebEngineView>
+
+#include <clocale>
 
 namespace {
 
@@ -63,6 +66,8 @@ class PlaybackTest : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
+        ASSERT_STREQ(std::localeconv()->decimal_point, ",")
+            << "these tests run under a decimal-comma locale (LC_ALL=de_DE.UTF-8, made by scripts/test)";
         s_pExternal = new CImpIDispatch;
         s_pDlg = new CPlayerDlg;
         s_pDlg->SetExternalDispatch(s_pExternal);
@@ -70,7 +75,7 @@ protected:
         s_pDlg->Create();
         s_pDlg->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(s_pDlg));
-        QTRY_VERIFY_WITH_TIMEOUT(s_pDlg->m_mapView.m_strURL.endsWith(QStringLiteral("/StartUpPage.HTML")), 20000);
+        ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_mapView.m_strURL.endsWith(QStringLiteral("/StartUpPage.HTML")); }, 20000)) << "the start page never loaded";
     }
     static void TearDownTestSuite()
     {
@@ -162,7 +167,7 @@ TEST_F(PlaybackTest, LoadFileShowsClipsOnlyThenPlaysAndTracksEveryRecord)
     // The start point is written at once, before anything plays.
     EXPECT_EQ(s_pDlg->m_northText.text(), "N:10.500000");
     EXPECT_EQ(s_pDlg->m_eastText.text(), "E:20.250000");
-    QTRY_VERIFY_WITH_TIMEOUT(s_pDlg->m_bPositionTimer, 20000);
+    ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_bPositionTimer; }, 20000)) << "tracking never started";
     EXPECT_TRUE(s_pDlg->m_mapView.m_strURL.endsWith(QStringLiteral("/GPS_VIEW.HTML")));
     EXPECT_EQ(s_pDlg->m_nPlayState, PLAY_PLAYING);
 
@@ -186,8 +191,8 @@ TEST_F(PlaybackTest, LoadFileShowsClipsOnlyThenPlaysAndTracksEveryRecord)
 TEST_F(PlaybackTest, PauseResumeStopAndPlayAgainMoveTrackingWithTheVideo)
 {
     s_pDlg->OpenClip(MakeCardClip(QStringLiteral("card2"), QStringLiteral("CLIP0002.MOV"), LongLog(60)));
-    QTRY_VERIFY_WITH_TIMEOUT(s_pDlg->m_bPositionTimer, 20000);
-    QTRY_VERIFY_WITH_TIMEOUT(s_pDlg->m_pTrack->GetCursor() >= 3, 5000);
+    ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_bPositionTimer; }, 20000)) << "tracking never started";
+    ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_pTrack->GetCursor() >= 3; }, 5000)) << "the track did not step";
 
     QTest::mouseClick(&s_pDlg->m_btnPause, Qt::LeftButton);
     EXPECT_EQ(s_pDlg->m_nPlayState, PLAY_PAUSED);
@@ -197,7 +202,7 @@ TEST_F(PlaybackTest, PauseResumeStopAndPlayAgainMoveTrackingWithTheVideo)
 
     QTest::mouseClick(&s_pDlg->m_btnPause, Qt::LeftButton);
     EXPECT_EQ(s_pDlg->m_nPlayState, PLAY_PLAYING);
-    QTRY_VERIFY_WITH_TIMEOUT(s_pDlg->m_pTrack->GetCursor() > nCursor, 3000);
+    ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_pTrack->GetCursor() > nCursor; }, 3000)) << "tracking did not resume with the video";
 
     const int nGauge = s_pDlg->m_meter.GetPos();
     QTest::mouseClick(&s_pDlg->m_btnStop, Qt::LeftButton);
@@ -213,24 +218,24 @@ TEST_F(PlaybackTest, PauseResumeStopAndPlayAgainMoveTrackingWithTheVideo)
 
     QTest::mouseClick(&s_pDlg->m_btnPlay, Qt::LeftButton);
     EXPECT_TRUE(s_pDlg->m_bPositionTimer);
-    QTRY_COMPARE_WITH_TIMEOUT(s_pDlg->m_northText.text(), QStringLiteral("N:10.500000"), 3000);
-    QTRY_VERIFY_WITH_TIMEOUT(s_pDlg->m_player.GetTime() > 0, 5000);
+    ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_northText.text() == QStringLiteral("N:10.500000"); }, 3000)) << "play after stop did not show the first record again";
+    ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_player.GetTime() > 0; }, 5000)) << "the video never played";
 }
 
 TEST_F(PlaybackTest, ClipWithoutLogPlaysOnTheErrorPageAndANewClipGetsItsOwnWait)
 {
     const std::string noLog = MakeCardClip(QStringLiteral("card3"), QStringLiteral("CLIP0003.MOV"), QByteArray());
     s_pDlg->OpenClip(noLog);
-    QTRY_VERIFY_WITH_TIMEOUT(s_pDlg->m_bWaitTimer, 10000);
+    ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_bWaitTimer; }, 10000)) << "the page wait never started";
     // Opened while the previous clip's wait runs: the new clip still tracks.
     s_pDlg->OpenClip(MakeCardClip(QStringLiteral("card3"), QStringLiteral("CLIP0004.MOV"), LongLog(30)));
-    QTRY_VERIFY_WITH_TIMEOUT(s_pDlg->m_bPositionTimer, 20000);
+    ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_bPositionTimer; }, 20000)) << "tracking never started";
     EXPECT_TRUE(s_pDlg->m_mapView.m_strURL.endsWith(QStringLiteral("/GPS_VIEW.HTML")));
 
     // Without a log: the error page, and the video starts after the wait, untracked.
     s_pDlg->OpenClip(noLog);
     EXPECT_FALSE(s_pDlg->m_bPositionTimer);
-    QTRY_VERIFY_WITH_TIMEOUT(s_pDlg->m_player.GetTime() > 0, 10000);
+    ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_player.GetTime() > 0; }, 10000)) << "the video never played";
     EXPECT_TRUE(s_pDlg->m_mapView.m_strURL.endsWith(QStringLiteral("/ERROR.HTML")));
     EXPECT_FALSE(s_pDlg->m_bPositionTimer);
 
@@ -244,13 +249,13 @@ TEST_F(PlaybackTest, ClipWithoutLogPlaysOnTheErrorPageAndANewClipGetsItsOwnWait)
     s_pDlg->OnPauseResume();
     EXPECT_EQ(s_pDlg->m_nPlayState, PLAY_PLAYING);
     EXPECT_FALSE(s_pDlg->m_bPositionTimer);
-    QTRY_VERIFY_WITH_TIMEOUT(s_pDlg->m_player.GetTime() > nPausedAt, 3000);
+    ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_player.GetTime() > nPausedAt; }, 3000)) << "the video did not resume";
 }
 
 TEST_F(PlaybackTest, ClipThatCannotBeOpenedOrPlayedIsToldAndChangesNothing)
 {
     s_pDlg->OpenClip(MakeCardClip(QStringLiteral("card4"), QStringLiteral("CLIP0005.MOV"), LongLog(30)));
-    QTRY_VERIFY_WITH_TIMEOUT(s_pDlg->m_bPositionTimer, 20000);
+    ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_bPositionTimer; }, 20000)) << "tracking never started";
     const CGPSTrack* pTrack = s_pDlg->m_pTrack.get();
     EXPECT_THROW(s_pDlg->OpenClip("/nonexistent/DCIM/100MEDIA/CLIP0006.MOV"), CFileException);
     EXPECT_EQ(s_pDlg->m_pTrack.get(), pTrack);
@@ -259,7 +264,7 @@ TEST_F(PlaybackTest, ClipThatCannotBeOpenedOrPlayedIsToldAndChangesNothing)
     const QString junk = TestClips::ScratchDir() + QStringLiteral("/card4/DCIM/100MEDIA/CLIP0007.MOV");
     WriteFile(junk, QByteArray(64 * 1024, '\x5a'));
     s_pDlg->OpenClip(QFile::encodeName(junk).toStdString());
-    QTRY_COMPARE_WITH_TIMEOUT(s_pDlg->m_videoArea.text(), CPlayerDlg::CannotPlayText(), 10000);
+    ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_videoArea.text() == CPlayerDlg::CannotPlayText(); }, 10000)) << "the video area does not say the clip cannot be played";
     s_pDlg->OpenClip(MakeCardClip(QStringLiteral("card4"), QStringLiteral("CLIP0008.MOV"), LongLog(5)));
     EXPECT_TRUE(s_pDlg->m_videoArea.text().isEmpty());
     EXPECT_FALSE(s_pDlg->m_videoArea.pixmap().isNull()) << "the idle picture is back";

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "boxcatcher.h"
+#include "waitfor.h"
 #include "mywebbrowser/impidispatch.h"
 #include "player_dlg.h"
 #include "testclips.h"
@@ -88,7 +89,7 @@ TEST_F(PlayListTest, AddPlayStepOverThePageAndRemoveAsAUserDoes)
         static_cast<QDialog*>(pDialog)->accept();
     }, 30000);
     QTest::mouseClick(&m_dlg.m_btnAddFolder, Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(!m_dlg.IsScanning(), 10000);
+    ASSERT_TRUE(WaitFor([&] { return !m_dlg.IsScanning(); }, 10000)) << "the scan never ended";
     ASSERT_EQ(m_dlg.m_entries.GetCount(), 12);
     EXPECT_EQ(m_dlg.m_listLeft.topLevelItemCount(), 5);
     EXPECT_EQ(m_dlg.m_listRight.topLevelItemCount(), 5);
@@ -101,7 +102,7 @@ TEST_F(PlayListTest, AddPlayStepOverThePageAndRemoveAsAUserDoes)
     DoubleClickRow(m_dlg.m_listRight, 4);
     EXPECT_EQ(m_dlg.m_nActiveList, 0);
     EXPECT_EQ(m_dlg.m_northText.text(), NorthOfClip(clipOf(9)));
-    QTRY_VERIFY_WITH_TIMEOUT(m_dlg.m_bPositionTimer, 20000);
+    ASSERT_TRUE(WaitFor([&] { return m_dlg.m_bPositionTimer; }, 20000)) << "tracking never started";
 
     // Next Clip from the last row of the page turns it and plays its first entry.
     QTest::mouseClick(&m_dlg.m_btnNextClip, Qt::LeftButton);
@@ -110,13 +111,22 @@ TEST_F(PlayListTest, AddPlayStepOverThePageAndRemoveAsAUserDoes)
     EXPECT_EQ(m_dlg.m_listLeft.GetSelectedRow(), 0);
     EXPECT_EQ(m_dlg.m_listLeft.topLevelItemCount(), 2);
     EXPECT_EQ(m_dlg.m_northText.text(), NorthOfClip(clipOf(10)));
-    QTRY_VERIFY_WITH_TIMEOUT(m_dlg.m_bPositionTimer, 20000);
+    ASSERT_TRUE(WaitFor([&] { return m_dlg.m_bPositionTimer; }, 20000)) << "tracking never started";
 
     // Removing the selected row leaves the playing clip alone.
     QTest::mouseClick(&m_dlg.m_btnRemove, Qt::LeftButton);
     EXPECT_EQ(m_dlg.m_entries.GetCount(), 11);
     EXPECT_EQ(m_dlg.m_listLeft.topLevelItemCount(), 1);
     EXPECT_EQ(m_dlg.m_nPlayState, PLAY_PLAYING);
+
+    // A double-click on the empty right view makes it active, clears the left selection and
+    // opens nothing.
+    const QString playing = m_dlg.GetClipPath();
+    m_dlg.m_listLeft.SelectRow(0);
+    QTest::mouseDClick(m_dlg.m_listRight.viewport(), Qt::LeftButton, {}, QPoint(20, 40));
+    EXPECT_EQ(m_dlg.m_nActiveList, 0);
+    EXPECT_EQ(m_dlg.m_listLeft.GetSelectedRow(), -1);
+    EXPECT_EQ(m_dlg.GetClipPath(), playing);
 }
 
 TEST_F(PlayListTest, SlowScanLeavesTheWindowFreeAndReportsUnreadableClipsOnce)
@@ -146,8 +156,8 @@ TEST_F(PlayListTest, SlowScanLeavesTheWindowFreeAndReportsUnreadableClipsOnce)
     ticker.start(20);
     m_dlg.StartAddFolder(QFile::encodeName(folder).toStdString());
     EXPECT_FALSE(m_dlg.m_btnAddFolder.isEnabled());
-    QTRY_VERIFY_WITH_TIMEOUT(!m_dlg.IsScanning(), 30000);
-    QTRY_VERIFY_WITH_TIMEOUT(box.m_bSeen, 5000);
+    ASSERT_TRUE(WaitFor([&] { return !m_dlg.IsScanning(); }, 30000)) << "the scan never ended";
+    ASSERT_TRUE(WaitFor([&] { return box.m_bSeen; }, 5000)) << "no box after the scan";
 
     EXPECT_GT(nTicksWhileScanning, 10) << "the event loop ran while the scan did";
     EXPECT_TRUE(m_dlg.m_btnAddFolder.isEnabled());

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "player_dlg.h"
+#include "waitfor.h"
 #include "testclips.h"
 
 #include <QDir>
@@ -17,19 +18,6 @@
 
 namespace {
 
-// Waits, running the event loop, until pred() holds or the time is up.
-template <class Pred>
-bool WaitFor(Pred pred, int nTimeoutMs = 10000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!pred()) {
-        if (timer.elapsed() > nTimeoutMs)
-            return false;
-        QTest::qWait(20);
-    }
-    return true;
-}
 
 // A native window for libVLC to draw into.
 class VideoWindow : public QWidget
@@ -84,7 +72,7 @@ TEST_P(VideoPlayerTest, PlaysWithSaneLengthAndTime)
     ASSERT_TRUE(m_player.IsStarted());
     Open(TestClips::Make(GetParam(), 4));
     m_player.Play();
-    ASSERT_TRUE(WaitFor([&] { return m_events.nCount > 2 && m_player.GetTime() > 300; }));
+    ASSERT_TRUE(WaitFor([&] { return m_events.nCount > 2 && m_player.GetTime() > 300; }, 10000));
     EXPECT_NEAR(double(m_player.GetLength()), 4000.0, 200.0);
     const std::int64_t t1 = m_player.GetTime();
     const std::int64_t t2 = TimeAfterWait(600);
@@ -96,7 +84,7 @@ TEST_P(VideoPlayerTest, PauseTwicePlaysAgainAndStopStops)
 {
     Open(TestClips::Make(GetParam(), 4));
     m_player.Play();
-    ASSERT_TRUE(WaitFor([&] { return m_player.GetTime() > 200; }));
+    ASSERT_TRUE(WaitFor([&] { return m_player.GetTime() > 200; }, 10000));
 
     m_player.Pause();
     QTest::qWait(300);
@@ -132,7 +120,7 @@ TEST(VideoPlayer, PathsAsToUtf8PreparesThemPlay)
         ASSERT_TRUE(TestClips::CopyTo(source, target));
         player.OpenMedia(CPlayerDlg::ToUtf8(QFile::encodeName(target).toStdString()).c_str());
         player.Play();
-        EXPECT_TRUE(WaitFor([&] { return player.GetTime() > 200; })) << pszName;
+        EXPECT_TRUE(WaitFor([&] { return player.GetTime() > 200; }, 10000)) << pszName;
         EXPECT_NEAR(double(player.GetLength()), 3000.0, 200.0) << pszName;
         player.Stop();
     }
@@ -148,7 +136,7 @@ TEST(VideoPlayer, WindowDestroyedWhileItsClipPlays)
         pDlg->show();
         pDlg->m_player.OpenMedia(QFile::encodeName(path).constData());
         pDlg->m_player.Play();
-        ASSERT_TRUE(WaitFor([&] { return pDlg->m_player.GetTime() > 100 * (i + 1); }));
+        ASSERT_TRUE(WaitFor([&] { return pDlg->m_player.GetTime() > 100 * (i + 1); }, 10000));
         // Time events keep coming while the window goes: none may reach what is gone.
         pDlg.reset();
         QTest::qWait(50);
@@ -179,7 +167,7 @@ TEST(VideoPlayer, FileThatIsNotAVideoDoesNotCrash)
     const QString good = TestClips::Make(TestClips::AviMjpeg, 3);
     player.OpenMedia(QFile::encodeName(good).constData());
     player.Play();
-    EXPECT_TRUE(WaitFor([&] { return player.GetTime() > 200; }));
+    EXPECT_TRUE(WaitFor([&] { return player.GetTime() > 200; }, 10000));
 }
 
 TEST(VideoPlayer, FailedStartLeavesEveryOperationHarmless)

@@ -9,6 +9,7 @@
 #include "googlemapview.h"
 #include "mywebbrowser/impidispatch.h"
 #include "boxcatcher.h"
+#include "waitfor.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -93,21 +94,6 @@ protected:
         return QWidget::event(pEvent);
     }
 };
-
-// Checks after every batch of events (QTest::qWaitFor keeps processing while the engine
-// keeps posting, and would see the condition late).
-template <typename Predicate>
-bool WaitFor(Predicate done, int nTimeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > nTimeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
-    }
-    return true;
-}
 
 QVariant RunJs(QWebEnginePage* pPage, const QString& script)
 {

@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
-#include <QThread>
 
 #include <functional>
 
@@ -18,8 +17,9 @@ inline bool WaitFor(const std::function<bool()>& condition, int nTimeoutMs = 500
             return true;
         if (deadline.hasExpired())
             return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        // Checked after every batch: an engine that keeps posting would otherwise keep the
+        // loop busy past the moment the condition came true.
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QThread::msleep(5);
     }
 }
