@@ -20,8 +20,9 @@ struct CScanHooks
 
 struct CFolderScanResult
 {
-    // In the order they were found: depth first, each folder in the order the file system
-    // returns its items, a subfolder's clips where the subfolder was met.
+    // In the order they were found: depth first, each folder's items in name order (ASCII
+    // letters compared as upper case, then bytes, ties by the exact name), a subfolder's
+    // clips where its name falls among the folder's items.
     std::vector<CVideoEntry> m_clips;
     // Clips that could not be opened, in the order they were met; they are not in m_clips.
     std::vector<CFileException> m_errors;

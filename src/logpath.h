@@ -58,8 +58,8 @@ public:
     CListing& Get(const std::string& folder);
     // The listing of folder when it has been read completely before, else nullptr.
     CListing* Known(const std::string& folder);
-    // The items of folder in readdir order, "." and ".." left out; nullptr when it cannot
-    // be read.
+    // The items of folder in name order (ASCII letters compared as upper case, then bytes,
+    // ties by the exact name), "." and ".." left out; nullptr when it cannot be read.
     const std::vector<CFolderItem>* Items(const std::string& folder);
 
     // The items whose names equal name ignoring ASCII case, in byte order of name.
