@@ -121,14 +121,17 @@ CFolderListings::CListing& CFolderListings::Get(const std::string& folder)
 
     CListing& listing = m_listings[folder];
     DIR* dir = ::opendir(folder.c_str());
-    if (!dir)
+    if (!dir) {
+        listing.m_nError = errno;
         return listing;
+    }
     listing.m_bReadable = true;
     // A read error part way keeps what was read before it.
     for (;;) {
         errno = 0;
         const dirent* item = ::readdir(dir);
         if (!item) {
+            listing.m_nError = errno;
             listing.m_bComplete = errno == 0;
             break;
         }
@@ -148,12 +151,6 @@ CFolderListings::CListing* CFolderListings::Known(const std::string& folder)
     if (found == m_listings.end() || !found->second.m_bReadable || !found->second.m_bComplete)
         return nullptr;
     return &found->second;
-}
-
-const std::vector<CFolderItem>* CFolderListings::Items(const std::string& folder)
-{
-    const CListing& listing = Get(folder);
-    return listing.m_bReadable ? &listing.m_items : nullptr;
 }
 
 const std::vector<const CFolderItem*>& CFolderListings::MatchesNoCase(CListing& listing,

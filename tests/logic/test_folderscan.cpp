@@ -178,18 +178,21 @@ TEST(FolderScan, LinksAreFollowedButNeverBackUpTheTree)
     EXPECT_EQ(paths, expected);
 }
 
-TEST(FolderScan, UnreadableClipsAreReportedAndTheScanGoesOn)
+TEST(FolderScan, UnreadableClipsAndFoldersAreReportedAndTheScanGoesOn)
 {
     CScratchDir dir;
     ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
-    for (const char* clip : {"CLIP0001.MOV", "CLIP0003.MOV", "CLIP0005.MOV", "closed/CLIP0006.MOV"})
+    for (const char* clip : {"CLIP0001.MOV", "CLIP0003.MOV", "CLIP0005.MOV", "closed/CLIP0006.MOV",
+                             "blind/inner/CLIP0007.MOV"})
         dir.Write(std::string("card/DCIM/") + clip, "");
     const std::string locked = dir.Write("card/DCIM/CLIP0002.MOV", "");
     const std::string dangling = dir.Path() + "/card/DCIM/CLIP0004.MOV";
     const std::string closed = dir.Path() + "/card/DCIM/closed";
+    const std::string blind = dir.Path() + "/card/DCIM/blind";  // listed, but not gone through
     ASSERT_EQ(::symlink("gone", dangling.c_str()), 0);
     ASSERT_EQ(::chmod(locked.c_str(), 0), 0);
     ASSERT_EQ(::chmod(closed.c_str(), 0), 0);
+    ASSERT_EQ(::chmod(blind.c_str(), 0444), 0);
 
     std::string out;
     const bool ran = RunAsNobody(
@@ -201,6 +204,10 @@ TEST(FolderScan, UnreadableClipsAreReportedAndTheScanGoesOn)
                 lines.push_back(list.GetAt(i).m_strName);
             for (const CFileException& error : result.m_errors)
                 lines.push_back(std::to_string(error.m_cause) + " " + error.m_strFileName);
+            // The scanned folder itself.
+            for (const CFileException& error : ScanFolder(closed).m_errors)
+                lines.push_back("alone " + std::to_string(error.m_cause) + " "
+                                + error.m_strFileName);
             std::sort(lines.begin(), lines.end());
             std::string text;
             for (const std::string& line : lines)
@@ -209,11 +216,14 @@ TEST(FolderScan, UnreadableClipsAreReportedAndTheScanGoesOn)
         },
         out);
     ::chmod(closed.c_str(), 0755);
+    ::chmod(blind.c_str(), 0755);
     if (!ran)
         GTEST_SKIP() << "cannot run as an ordinary user here";
-    EXPECT_EQ(out, std::to_string(CFileException::fileNotFound) + " " + dangling + "\n" +
-                       std::to_string(CFileException::accessDenied) + " " + locked + "\n" +
-                       "CLIP0001.MOV\nCLIP0003.MOV\nCLIP0005.MOV\n");
+    const std::string denied = std::to_string(CFileException::accessDenied) + " ";
+    EXPECT_EQ(out, std::to_string(CFileException::fileNotFound) + " " + dangling + "\n" + denied
+                       + locked + "\n" + denied + blind + "/inner\n" + denied + closed + "\n"
+                       + "CLIP0001.MOV\nCLIP0003.MOV\nCLIP0005.MOV\n" + "alone " + denied + closed
+                       + "\n");
 }
 
 TEST(FolderScan, ProgressAndCancel)
