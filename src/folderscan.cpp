@@ -73,19 +73,23 @@ private:
         struct stat st;
         const int statResult =
             dir.Get() >= 0 ? ::fstat(dir.Get(), &st) : ::stat(listPath.c_str(), &st);
-        if (statResult != 0 || !S_ISDIR(st.st_mode))
+        if (statResult != 0 || !S_ISDIR(st.st_mode)) {
+            RecordError(statResult != 0 ? errno : ENOTDIR, listPath);
             return;
+        }
         const CFolderId id{st.st_dev, st.st_ino};
         for (const CFolderId& open : m_chain) {
             if (open.m_dev == id.m_dev && open.m_ino == id.m_ino)
                 return;
         }
-        const std::vector<CFolderItem>* items = m_logs.Listings().Items(listPath);
-        if (!items)
+        const CFolderListings::CListing& listing = m_logs.Listings().Get(listPath);
+        if (listing.m_nError != 0)
+            RecordError(listing.m_nError, listPath);
+        if (!listing.m_bReadable)
             return;
 
         m_chain.push_back(id);
-        for (const CFolderItem& item : *items) {
+        for (const CFolderItem& item : listing.m_items) {
             if (m_hooks.m_fnCancel && m_hooks.m_fnCancel()) {
                 m_result.m_bCancelled = true;
                 break;
@@ -121,7 +125,7 @@ private:
                                   : ::open(path.c_str(), flags));
         struct stat st;
         if (clip.Get() < 0 || ::fstat(clip.Get(), &st) != 0) {
-            m_result.m_errors.push_back(CFileException::FromErrno(errno, path));
+            RecordError(errno, path);
             return;
         }
 
@@ -137,6 +141,11 @@ private:
 
         if (m_hooks.m_fnProgress && m_result.m_clips.size() % PROGRESS_STEP == 0)
             m_hooks.m_fnProgress(m_result.m_clips.size());
+    }
+
+    void RecordError(int err, const std::string& path)
+    {
+        m_result.m_errors.push_back(CFileException::FromErrno(err, path));
     }
 
     struct CFolderId

@@ -20,10 +20,12 @@ struct CScanHooks
 
 struct CFolderScanResult
 {
-    // In the order they were found: depth first, each folder in the order the file system
-    // returns its items, a subfolder's clips where the subfolder was met.
+    // In the order they were found: depth first, each folder's items in name order (ASCII
+    // letters compared as upper case, then bytes, ties by the exact name), a subfolder's
+    // clips where its name falls among the folder's items.
     std::vector<CVideoEntry> m_clips;
-    // Clips that could not be opened, in the order they were met; they are not in m_clips.
+    // Clips that could not be opened and folders that could not be read, in the order they
+    // were met; such clips are not in m_clips, a folder's clips read before an error are.
     std::vector<CFileException> m_errors;
     bool m_bCancelled = false;
 };
@@ -32,7 +34,7 @@ struct CFolderScanResult
 // each with its name, last-write date and time in local time, full path and log flag.
 // Needs no window and may run on any thread.
 //
-// A folder that cannot be read adds nothing. A folder already being scanned further up
-// (a link back up the tree) is not entered again. A clip that cannot be opened is left out,
-// recorded in m_errors, and the scan goes on.
+// A folder that cannot be read (the scanned one included) and a clip that cannot be opened
+// are recorded in m_errors, and the scan goes on. A folder already being scanned further up
+// (a link back up the tree) is not entered again.
 CFolderScanResult ScanFolder(const std::string& folder, const CScanHooks& hooks = {});

@@ -194,6 +194,19 @@ int CGPSTrack::ReadNextRecord()
 
 namespace {
 
+// The card format has no sign: north and east only.
+constexpr double MAX_LATITUDE = 90.0;
+constexpr double MAX_LONGITUDE = 180.0;
+
+// The digit positions take any character (see Digit), so a damaged line can read as a place
+// or a speed that cannot be.
+bool IsPossible(const CGPSPoint& point)
+{
+    return point.m_dLatitude >= 0.0 && point.m_dLatitude <= MAX_LATITUDE
+        && point.m_dLongitude >= 0.0 && point.m_dLongitude <= MAX_LONGITUDE
+        && point.m_dSpeed >= 0.0;
+}
+
 // Any character counts as its code minus that of '0'; codes are taken as unsigned bytes.
 inline int Digit(std::string_view field, std::size_t k)
 {
@@ -254,7 +267,7 @@ void ParseFields(std::string_view rest, CGPSPoint& point)
         return;
     }
     point.m_dSpeed = (whole + hundredths / 100.0) * 1.825;
-    point.m_bValid = true;
+    point.m_bValid = IsPossible(point);
 }
 
 } // namespace

@@ -8,7 +8,8 @@
 #include <vector>
 
 // One line of a GPS log. Only latitude, longitude, speed and the validity flag mean
-// anything to the player; an empty record is invalid.
+// anything to the player; an empty record is invalid, and so is one whose latitude lies
+// outside 0..90, longitude outside 0..180 or speed below 0 (read from a damaged line).
 class CGPSPoint
 {
 public:

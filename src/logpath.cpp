@@ -54,6 +54,30 @@ std::string JoinPath(const std::string& folder, const std::string& name)
     return folder == "/" ? folder + name : folder + "/" + name;
 }
 
+unsigned char UpperAscii(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 'a' && byte <= 'z' ? static_cast<unsigned char>(byte - 'a' + 'A') : byte;
+}
+
+// A camcorder's card lists a folder in this order: its disks compare names with the letters
+// folded to upper case.
+bool NameOrderLess(const CFolderItem& a, const CFolderItem& b)
+{
+    const std::string& x = a.m_strName;
+    const std::string& y = b.m_strName;
+    const std::size_t common = std::min(x.size(), y.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        const unsigned char cx = UpperAscii(x[i]);
+        const unsigned char cy = UpperAscii(y[i]);
+        if (cx != cy)
+            return cx < cy;
+    }
+    if (x.size() != y.size())
+        return x.size() < y.size();
+    return x < y;
+}
+
 } // namespace
 
 std::string GetGpsLogPath(const std::string& clipPath, const std::string& extension)
@@ -97,14 +121,17 @@ CFolderListings::CListing& CFolderListings::Get(const std::string& folder)
 
     CListing& listing = m_listings[folder];
     DIR* dir = ::opendir(folder.c_str());
-    if (!dir)
+    if (!dir) {
+        listing.m_nError = errno;
         return listing;
+    }
     listing.m_bReadable = true;
     // A read error part way keeps what was read before it.
     for (;;) {
         errno = 0;
         const dirent* item = ::readdir(dir);
         if (!item) {
+            listing.m_nError = errno;
             listing.m_bComplete = errno == 0;
             break;
         }
@@ -114,6 +141,7 @@ CFolderListings::CListing& CFolderListings::Get(const std::string& folder)
         listing.m_items.push_back(CFolderItem{name, item->d_type});
     }
     ::closedir(dir);
+    std::sort(listing.m_items.begin(), listing.m_items.end(), NameOrderLess);
     return listing;
 }
 
@@ -123,12 +151,6 @@ CFolderListings::CListing* CFolderListings::Known(const std::string& folder)
     if (found == m_listings.end() || !found->second.m_bReadable || !found->second.m_bComplete)
         return nullptr;
     return &found->second;
-}
-
-const std::vector<CFolderItem>* CFolderListings::Items(const std::string& folder)
-{
-    const CListing& listing = Get(folder);
-    return listing.m_bReadable ? &listing.m_items : nullptr;
 }
 
 const std::vector<const CFolderItem*>& CFolderListings::MatchesNoCase(CListing& listing,

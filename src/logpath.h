@@ -46,6 +46,7 @@ public:
     {
         bool m_bReadable = false;
         bool m_bComplete = false;  // no read error part way
+        int m_nError = 0;          // errno of a failed open or read
         std::vector<CFolderItem> m_items;
         bool m_bIndexed = false;
         std::unordered_map<std::string, std::vector<const CFolderItem*>> m_byLowerName;
@@ -54,13 +55,12 @@ public:
         bool m_bSearchable = false;
     };
 
-    // Reads folder the first time it is asked for.
+    // Reads folder the first time it is asked for. Its items are kept in name order (ASCII
+    // letters compared as upper case, then bytes, ties by the exact name), "." and ".."
+    // left out.
     CListing& Get(const std::string& folder);
     // The listing of folder when it has been read completely before, else nullptr.
     CListing* Known(const std::string& folder);
-    // The items of folder in readdir order, "." and ".." left out; nullptr when it cannot
-    // be read.
-    const std::vector<CFolderItem>* Items(const std::string& folder);
 
     // The items whose names equal name ignoring ASCII case, in byte order of name.
     static const std::vector<const CFolderItem*>& MatchesNoCase(CListing& listing,

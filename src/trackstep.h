@@ -5,7 +5,8 @@
 class CGPSPoint;
 
 // What one record of the track puts on screen: the page call's two arguments, the two
-// coordinate texts and the gauge position.
+// coordinate texts and the gauge position. Numbers are written as C's printf writes them in
+// the "C" locale, with a decimal point whatever the process's locale.
 struct CTrackStep
 {
     std::string m_strPageLat;  // "%f"

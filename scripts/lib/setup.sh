@@ -17,7 +17,7 @@ DERUZIZ_RUN_PACKAGES=(
 DERUZIZ_TEST_PACKAGES=(
   xvfb xauth xdotool x11-utils x11-apps
   desktop-file-utils appstream lintian dpkg-dev file
-  dbus libglib2.0-bin
+  dbus libglib2.0-bin locales
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
 )
@@ -41,6 +41,27 @@ deruziz_install() {
   export DEBIAN_FRONTEND=noninteractive
   $sudo apt-get update -q
   $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# Generates the locale $1 (e.g. de_DE.UTF-8) unless it is there already; the tests run the
+# number formatting under a decimal-comma locale.
+deruziz_provide_locale() {
+  local name=$1 charset=${1#*.} short known
+  # "locale -a" spells de_DE.UTF-8 as de_DE.utf8.
+  short="${name%%.*}.$(printf '%s' "$charset" | tr '[:upper:]' '[:lower:]' | tr -d '-')"
+  known=$(locale -a 2>/dev/null || true)
+  if grep -qxF "$short" <<<"$known"; then
+    return 0
+  fi
+  echo "Generating the locale $name"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  if grep -qE "^#? *${name//./\\.} $charset\$" /etc/locale.gen; then
+    $sudo sed -i -E "s/^# *(${name//./\\.} $charset)\$/\\1/" /etc/locale.gen
+  else
+    echo "$name $charset" | $sudo tee -a /etc/locale.gen >/dev/null
+  fi
+  $sudo locale-gen
 }
 
 deruziz_configure_build() {

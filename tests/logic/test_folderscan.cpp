@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include <dirent.h>
 #include <grp.h>
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -21,21 +20,6 @@
 #include <unistd.h>
 
 namespace {
-
-// The file system's own order: depth first in readdir order, every name ending in ".MOV".
-void ReaddirOrder(const std::string& folder, std::vector<std::string>& paths)
-{
-    DIR* dir = ::opendir(folder.c_str());
-    ASSERT_NE(dir, nullptr);
-    while (const dirent* item = ::readdir(dir)) {
-        const std::string name = item->d_name;
-        if (item->d_type == DT_DIR && name != "." && name != "..")
-            ReaddirOrder(folder + "/" + name, paths);
-        else if (name.size() > 4 && name.compare(name.size() - 4, 4, ".MOV") == 0)
-            paths.push_back(folder + "/" + name);
-    }
-    ::closedir(dir);
-}
 
 std::vector<std::string> Paths(const std::vector<CVideoEntry>& clips)
 {
@@ -75,15 +59,18 @@ bool RunAsNobody(const std::function<std::string()>& body, std::string& out)
 
 } // namespace
 
-TEST(FolderScan, DepthFirstInTheFileSystemsOrder)
+TEST(FolderScan, DepthFirstInNameOrderWithLettersComparedAsUpperCase)
 {
+    // Created neither in name order nor in its reverse: a memory file system lists a folder
+    // in reverse creation order, a disk in the order of its names' hashes.
     CScratchDir dir;
-    for (const char* file : {"A0.MOV", "sub1/B0.MOV", "A1.MOV", "sub1/deeper/C0.MOV", "sub1/B1.MOV",
-                             "A2.MOV", "sub2/D0.MOV", "A3.MOV", "sub2/D1.MOV", "行车 记录/E0.MOV"})
+    for (const char* file : {"D.MOV", "a1.MOV", "E.MOV", "c/sub/x.MOV", "B_1.MOV", "e.MOV",
+                             "c/W.MOV", "A2.MOV", "行车/F.MOV", "Ba.MOV", "c/w.MOV", "c/v.MOV"})
         dir.Write(file, "");
     std::vector<std::string> expected;
-    ReaddirOrder(dir.Path(), expected);
-    ASSERT_EQ(expected.size(), 10u);
+    for (const char* file : {"a1.MOV", "A2.MOV", "Ba.MOV", "B_1.MOV", "c/sub/x.MOV", "c/v.MOV",
+                             "c/W.MOV", "c/w.MOV", "D.MOV", "E.MOV", "e.MOV", "行车/F.MOV"})
+        expected.push_back(dir.Path() + "/" + file);
 
     // With and without a trailing slash: the same entry paths, no doubled slash.
     for (const std::string& folder : {dir.Path(), dir.Path() + "/", dir.Path() + "//"})
@@ -191,18 +178,21 @@ TEST(FolderScan, LinksAreFollowedButNeverBackUpTheTree)
     EXPECT_EQ(paths, expected);
 }
 
-TEST(FolderScan, UnreadableClipsAreReportedAndTheScanGoesOn)
+TEST(FolderScan, UnreadableClipsAndFoldersAreReportedAndTheScanGoesOn)
 {
     CScratchDir dir;
     ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
-    for (const char* clip : {"CLIP0001.MOV", "CLIP0003.MOV", "CLIP0005.MOV", "closed/CLIP0006.MOV"})
+    for (const char* clip : {"CLIP0001.MOV", "CLIP0003.MOV", "CLIP0005.MOV", "closed/CLIP0006.MOV",
+                             "blind/inner/CLIP0007.MOV"})
         dir.Write(std::string("card/DCIM/") + clip, "");
     const std::string locked = dir.Write("card/DCIM/CLIP0002.MOV", "");
     const std::string dangling = dir.Path() + "/card/DCIM/CLIP0004.MOV";
     const std::string closed = dir.Path() + "/card/DCIM/closed";
+    const std::string blind = dir.Path() + "/card/DCIM/blind";  // listed, but not gone through
     ASSERT_EQ(::symlink("gone", dangling.c_str()), 0);
     ASSERT_EQ(::chmod(locked.c_str(), 0), 0);
     ASSERT_EQ(::chmod(closed.c_str(), 0), 0);
+    ASSERT_EQ(::chmod(blind.c_str(), 0444), 0);
 
     std::string out;
     const bool ran = RunAsNobody(
@@ -214,6 +204,10 @@ TEST(FolderScan, UnreadableClipsAreReportedAndTheScanGoesOn)
                 lines.push_back(list.GetAt(i).m_strName);
             for (const CFileException& error : result.m_errors)
                 lines.push_back(std::to_string(error.m_cause) + " " + error.m_strFileName);
+            // The scanned folder itself.
+            for (const CFileException& error : ScanFolder(closed).m_errors)
+                lines.push_back("alone " + std::to_string(error.m_cause) + " "
+                                + error.m_strFileName);
             std::sort(lines.begin(), lines.end());
             std::string text;
             for (const std::string& line : lines)
@@ -222,11 +216,14 @@ TEST(FolderScan, UnreadableClipsAreReportedAndTheScanGoesOn)
         },
         out);
     ::chmod(closed.c_str(), 0755);
+    ::chmod(blind.c_str(), 0755);
     if (!ran)
         GTEST_SKIP() << "cannot run as an ordinary user here";
-    EXPECT_EQ(out, std::to_string(CFileException::fileNotFound) + " " + dangling + "\n" +
-                       std::to_string(CFileException::accessDenied) + " " + locked + "\n" +
-                       "CLIP0001.MOV\nCLIP0003.MOV\nCLIP0005.MOV\n");
+    const std::string denied = std::to_string(CFileException::accessDenied) + " ";
+    EXPECT_EQ(out, std::to_string(CFileException::fileNotFound) + " " + dangling + "\n" + denied
+                       + locked + "\n" + denied + blind + "/inner\n" + denied + closed + "\n"
+                       + "CLIP0001.MOV\nCLIP0003.MOV\nCLIP0005.MOV\n" + "alone " + denied + closed
+                       + "\n");
 }
 
 TEST(FolderScan, ProgressAndCancel)

@@ -171,10 +171,8 @@ TEST(ParseRecord, DigitsAreNotCheckedAnyCharacterCountsAsCodeMinus48)
     EXPECT_TRUE(q.m_bValid);
     EXPECT_EQ(q.m_nHour, static_cast<std::uint8_t>(-11));
     const CGPSPoint s = Parse("A,123456,1805110000,1030.0000,02015.0000,!.0\x7f");
-    EXPECT_TRUE(s.m_bValid);
     EXPECT_DOUBLE_EQ(s.m_dSpeed, (-15 + 79 / 100.0) * 1.825);
     const CGPSPoint t = Parse("A,123456,1805110000,1030.0000,02015.0000,!..00");
-    EXPECT_TRUE(t.m_bValid);
     EXPECT_DOUBLE_EQ(t.m_dSpeed, (10 * -15 + -2) * 1.825);
 
     // Bytes above 127 are unsigned codes: 0xC0 is 192, so 144.
@@ -186,6 +184,31 @@ TEST(ParseRecord, DigitsAreNotCheckedAnyCharacterCountsAsCodeMinus48)
     const CGPSPoint v = Parse(std::string("A,12345\0,1805110000,1030.0000,02015.0000,12.50", 46));
     EXPECT_TRUE(v.m_bValid);
     EXPECT_EQ(v.m_nSecond, static_cast<std::uint8_t>(50 - 48));
+}
+
+TEST(ParseRecord, PlacesAndSpeedsThatCannotBeAreInvalid)
+{
+    const struct
+    {
+        const char* lat;
+        const char* lng;
+        const char* speed;
+        bool valid;
+    } rows[] = {
+        {"0000.0000", "00000.0000", "0.00", true},
+        {"9000.0000", "18000.0000", "99.99", true},
+        {"9000.0001", "00000.0000", "0.00", false},
+        {"0000.0000", "18000.0001", "0.00", false},
+        {"0000.000/", "00000.0000", "0.00", false},   // -1/600000 degrees
+        {"0000.0000", "00000.000/", "0.00", false},
+        {":040.0000", "00000.0000", "0.00", false},   // 100.67 degrees
+        {"0000.0000", "00000.0000", "0.0/", false},   // -0.01 before the factor
+    };
+    for (const auto& row : rows) {
+        const std::string line = std::string("A,123456,1805110000,") + row.lat + "," + row.lng
+            + "," + row.speed;
+        EXPECT_EQ(Parse(line).m_bValid, row.valid) << line;
+    }
 }
 
 TEST(ParseRecord, OnlyNorthAndEastCanBeWritten)

@@ -3,8 +3,10 @@
 #include "gpspoint.h"
 #include "trackstep.h"
 
+#include <clocale>
 #include <cmath>
 #include <limits>
+#include <string>
 
 namespace {
 
@@ -28,12 +30,36 @@ const StepCase kCases[] = {
     {12.0000004, 7.0000006, 182.49, "12.000000", "7.000001", "E:07.000001", "N:12.000000", 91},
     {1.5, 2.5, 240.0, "1.500000", "2.500000", "E:02.500000", "N:01.500000", 120},
     {1.5, 2.5, 241.9, "1.500000", "2.500000", "E:02.500000", "N:01.500000", 120},
+    {-5.25, -0.5, 0.0, "-5.250000", "-0.500000", "E:-0.500000", "N:-5.250000", 0},
+};
+
+// Switches the numeric locale of the process for the life of the object.
+class CNumericLocale
+{
+public:
+    explicit CNumericLocale(const char* pszName) : m_strSaved(std::setlocale(LC_NUMERIC, nullptr))
+    {
+        m_bSet = std::setlocale(LC_NUMERIC, pszName) != nullptr;
+    }
+    ~CNumericLocale() { std::setlocale(LC_NUMERIC, m_strSaved.c_str()); }
+    CNumericLocale(const CNumericLocale&) = delete;
+    CNumericLocale& operator=(const CNumericLocale&) = delete;
+    bool IsSet() const { return m_bSet; }
+
+private:
+    std::string m_strSaved;
+    bool m_bSet = false;
 };
 
 } // namespace
 
-TEST(TrackStep, TextsGaugeAndPageArguments)
+// The program runs with the user's numeric locale (Qt sets it); a decimal comma must reach
+// neither the texts nor the page calls.
+TEST(TrackStep, TextsGaugeAndPageArgumentsUnderADecimalCommaLocale)
 {
+    const CNumericLocale locale("de_DE.UTF-8");
+    ASSERT_TRUE(locale.IsSet()) << "the locale de_DE.UTF-8 is missing (scripts/test generates it)";
+    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
     for (const StepCase& c : kCases) {
         CGPSPoint point;
         point.m_dLatitude = c.dLat;
