@@ -219,6 +219,7 @@ BOOL CPlayerDlg::OnInitDialog()
     m_player.SetOutputWindow(static_cast<unsigned long>(m_videoArea.winId()));
     m_player.SetTimeChangedHandler(&CPlayerDlg::OnVideoEvent, this);
     m_player.SetErrorHandler(&CPlayerDlg::OnVideoError, this);
+    m_player.SetEndHandler(&CPlayerDlg::OnVideoEnd, this);
     m_player.SetVolume(50);
 
     SetPlayState(PLAY_IDLE);

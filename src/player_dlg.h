@@ -120,9 +120,11 @@ public:
     // What scans a folder (tests hand in a slow one).
     void SetFolderScanner(FolderScanner fnScan);
 
-    // Run on libVLC's event thread: they hand time changes and errors to the GUI thread.
+    // Run on libVLC's event thread: they hand time changes, errors and the end of the media to
+    // the GUI thread.
     static void OnVideoEvent(const libvlc_event_t* pEvent, void* pUser);
     static void OnVideoError(const libvlc_event_t* pEvent, void* pUser);
+    static void OnVideoEnd(const libvlc_event_t* pEvent, void* pUser);
     void UpdateTimeDisplay();
     // The line shown in the video area while the current clip cannot be played.
     static QString CannotPlayText();
@@ -161,7 +163,13 @@ private:
     static void SetUpSlider(CBitmapSlider& slider, UINT nChannel, UINT nActiveChannel, const QString& strName);
     void ShowIdlePicture();
     void SetUpScanNote();
-    void ShowCannotPlay(unsigned nMediaSerial);
+    // The engine is done with clip nMediaSerial: it failed on it, or reached its end.
+    void OnMediaDone(unsigned nMediaSerial, bool bFailed);
+    void ShowCannotPlay();
+    // Starts the video, and tracking where the page is ready and the track has records left.
+    void StartClip();
+    void StartTracking();
+    bool IsStartPending() const;
     // Where the idle picture draws its "Load a clip" button, in the video area's coordinates.
     QRect IdleLoadButtonRect() const;
     void CreateMapView();
@@ -223,6 +231,14 @@ private:
     // Set by OpenClip, cleared when its page starts the wait or Stop cancels it: a clip's
     // page starts playback once, and a stopped clip never starts by itself.
     bool m_bStartPending = false;
+    // Set when the user paused while the clip's start was pending: the start then waits for
+    // resume, with the start point shown.
+    bool m_bStartHeld = false;
+    // Set once the engine has shown a time above zero of the current clip: a clip that ends
+    // without one could not be played.
+    std::atomic<bool> m_bMediaPlayed{false};
+    // Set when the current clip has played to its end; the desktop then hears it has stopped.
+    bool m_bMediaEnded = false;
     // Set when the current clip's page has committed; page reports that arrive before
     // come from the previous page.
     bool m_bClipPageShown = false;

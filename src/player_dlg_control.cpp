@@ -54,7 +54,7 @@ void CPlayerDlg::Quit()
 IPlayerControl::Status CPlayerDlg::GetStatus() const
 {
     switch (m_nPlayState) {
-    case PLAY_PLAYING: return Status::Playing;
+    case PLAY_PLAYING: return m_bMediaEnded ? Status::Stopped : Status::Playing;
     case PLAY_PAUSED: return Status::Paused;
     default: return Status::Stopped;
     }

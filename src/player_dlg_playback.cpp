@@ -84,6 +84,9 @@ void CPlayerDlg::OpenClip(const std::string& strPath)
     const std::string strUtf8 = ToUtf8(strPath);
     m_player.OpenMedia(strUtf8.c_str());
     ++m_nMediaSerial;
+    m_bMediaPlayed = false;
+    m_bMediaEnded = false;
+    m_bStartHeld = false;
     ShowIdlePicture();
     m_videoArea.unsetCursor();
 
@@ -110,6 +113,12 @@ void CPlayerDlg::OpenClip(const std::string& strPath)
         }
     } else {
         m_mapView.NavigateResource(kErrorPage);
+    }
+    if (!m_startPoint.m_bValid) {
+        // Nothing of the previous clip's position may stay on screen for a clip without one.
+        m_eastText.setText(QString());
+        m_northText.setText(QString());
+        m_meter.SetPos(0);
     }
     m_nPageWait = 1;
     m_bStartPending = true;
@@ -154,28 +163,61 @@ void CPlayerDlg::OnPlay()
 {
     if (m_nPlayState == PLAY_IDLE)
         return;
+    // While the start is pending the page wait starts the clip; play only lets go of a hold.
+    if (IsStartPending()) {
+        if (m_bStartHeld)
+            OnPauseResume();
+        return;
+    }
     // Playing needs the current clip's map page to have reported itself ready.
     if (!m_bGpsPageReady)
         return;
     if ((m_nPlayState == PLAY_PAUSED || m_nPlayState == PLAY_STOPPED) && !m_bPositionTimer)
         StartPositionTimer();
+    m_bStartHeld = false;
+    m_bMediaEnded = false;
     SetPlayState(PLAY_PLAYING);
     m_player.Play();
 }
 
+bool CPlayerDlg::IsStartPending() const
+{
+    return m_bStartPending || m_bWaitTimer;
+}
+
+void CPlayerDlg::StartTracking()
+{
+    if (m_bGpsPageReady && m_pTrack && !m_pTrack->AtEnd())
+        StartPositionTimer();
+}
+
+void CPlayerDlg::StartClip()
+{
+    StartTracking();
+    m_player.Play();
+    SetPlayState(PLAY_PLAYING);
+}
+
 void CPlayerDlg::OnPauseResume()
 {
-    // While the start is pending, the page wait decides.
-    if (m_bWaitTimer)
+    // Paused while the start is pending, the clip holds at its start point; the page wait
+    // goes on and leaves it paused.
+    if (IsStartPending()) {
+        m_bStartHeld = !m_bStartHeld;
+        SetPlayState(m_bStartHeld ? PLAY_PAUSED : PLAY_PLAYING);
         return;
+    }
     if (m_nPlayState == PLAY_PLAYING) {
         StopPositionTimer();
         SetPlayState(PLAY_PAUSED);
         m_player.Pause();
+    } else if (m_bStartHeld) {
+        // Released after the wait: video and tracking start together, as the wait would have.
+        m_bStartHeld = false;
+        StartClip();
     } else if (m_nPlayState == PLAY_PAUSED) {
         // Tracking resumes with the video only where there is tracking to resume.
-        if (m_bGpsPageReady && m_pTrack && !m_pTrack->AtEnd())
-            StartPositionTimer();
+        StartTracking();
         SetPlayState(PLAY_PLAYING);
         m_player.Pause();
     }
@@ -189,6 +231,8 @@ void CPlayerDlg::OnStop()
     // A stopped clip does not start by itself when its page wait ends.
     StopWaitTimer();
     m_bStartPending = false;
+    m_bStartHeld = false;
+    m_bMediaEnded = false;
     SetPlayState(PLAY_STOPPED);
     m_player.Stop();
     if (m_pTrack && m_pTrack->IsOpen())
@@ -242,18 +286,19 @@ void CPlayerDlg::OnTimer(UINT nIDEvent)
                 m_pTrack->Advance();
             if (m_bWaitTimer && !m_bPositionTimer) {
                 StopWaitTimer();
-                StartPositionTimer();
-                m_player.Play();
-                SetPlayState(PLAY_PLAYING);
+                if (!m_bStartHeld)
+                    StartClip();
             }
         } else {
             ++m_nPageWait;
             if (m_nPlayState != PLAY_IDLE && m_nPageWait >= kPageWaitLimit) {
                 // The page never got ready: the clip plays without tracking.
                 m_mapView.NavigateResource(kErrorPage);
-                m_player.Play();
-                SetPlayState(PLAY_PLAYING);
                 StopWaitTimer();
+                if (!m_bStartHeld) {
+                    m_player.Play();
+                    SetPlayState(PLAY_PLAYING);
+                }
             }
         }
     } else if (nIDEvent == TIMER_POSITION) {
@@ -281,7 +326,7 @@ qintptr CPlayerDlg::OnMapDocumentComplete()
     TraceNav(QStringLiteral("Doc Complete\r\n"));
     if (m_nPageWait == 1 && !m_bWaitTimer && m_bStartPending) {
         m_bStartPending = false;
-        SetPlayState(PLAY_PLAYING);
+        SetPlayState(m_bStartHeld ? PLAY_PAUSED : PLAY_PLAYING);
         m_bWaitTimer = TRUE;
         m_timers.SetTimer(TIMER_PAGE_WAIT, kPageWaitPeriodMs, this);
     }
@@ -356,7 +401,11 @@ void CPlayerDlg::OnVideoEvent(const libvlc_event_t* pEvent, void* pUser)
     qCDebug(lcTrace, "VLC_EVT_TIME_CHANGED: new_time %d[ms]\n",
             int(pEvent->u.media_player_time_changed.new_time));
     auto* pDlg = static_cast<CPlayerDlg*>(pUser);
-    if (!pDlg || pDlg->m_bTimeUpdateQueued.exchange(true))
+    if (!pDlg)
+        return;
+    if (pEvent->u.media_player_time_changed.new_time > 0)
+        pDlg->m_bMediaPlayed = true;
+    if (pDlg->m_bTimeUpdateQueued.exchange(true))
         return;
     // Never touch widgets here, and never wait for the GUI thread: hand over and return.
     QMetaObject::invokeMethod(pDlg, [pDlg] {
@@ -373,7 +422,33 @@ void CPlayerDlg::OnVideoError(const libvlc_event_t* pEvent, void* pUser)
     if (pEvent->type != libvlc_MediaPlayerEncounteredError || !pDlg)
         return;
     const unsigned nSerial = pDlg->m_nMediaSerial.load();
-    QMetaObject::invokeMethod(pDlg, [pDlg, nSerial] { pDlg->ShowCannotPlay(nSerial); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(pDlg, [pDlg, nSerial] { pDlg->OnMediaDone(nSerial, true); }, Qt::QueuedConnection);
+}
+
+void CPlayerDlg::OnVideoEnd(const libvlc_event_t* pEvent, void* pUser)
+{
+    auto* pDlg = static_cast<CPlayerDlg*>(pUser);
+    if (pEvent->type != libvlc_MediaPlayerEndReached || !pDlg)
+        return;
+    const unsigned nSerial = pDlg->m_nMediaSerial.load();
+    QMetaObject::invokeMethod(pDlg, [pDlg, nSerial] { pDlg->OnMediaDone(nSerial, false); }, Qt::QueuedConnection);
+}
+
+void CPlayerDlg::OnMediaDone(unsigned nMediaSerial, bool bFailed)
+{
+    // What the engine says of a clip opened before the current one is not the current one's.
+    if (nMediaSerial != m_nMediaSerial.load() || nMediaSerial == 0)
+        return;
+    if (bFailed || !m_bMediaPlayed) {
+        // A clip that cannot be played stops as if Stop had been pressed, and says so.
+        OnStop();
+        ShowCannotPlay();
+        return;
+    }
+    // The window plays on with its tracking; the desktop hears that the clip has stopped.
+    m_bMediaEnded = true;
+    if (m_pObserver)
+        m_pObserver->OnStatusChanged();
 }
 
 QString CPlayerDlg::CannotPlayText()
@@ -381,10 +456,8 @@ QString CPlayerDlg::CannotPlayText()
     return QStringLiteral("This clip cannot be played");
 }
 
-void CPlayerDlg::ShowCannotPlay(unsigned nMediaSerial)
+void CPlayerDlg::ShowCannotPlay()
 {
-    if (nMediaSerial != m_nMediaSerial.load() || nMediaSerial == 0)
-        return;
     m_videoArea.setPixmap(QPixmap());
     m_videoArea.setText(CannotPlayText());
 }

@@ -111,10 +111,16 @@ void CVideoPlayerImpl::SetErrorHandler(VideoEventCallback pfnCallback, void* pUs
     Reattach(libvlc_MediaPlayerEncounteredError, m_pfnErrorCallback, m_pErrorUser, pfnCallback, pUser);
 }
 
+void CVideoPlayerImpl::SetEndHandler(VideoEventCallback pfnCallback, void* pUser)
+{
+    Reattach(libvlc_MediaPlayerEndReached, m_pfnEndCallback, m_pEndUser, pfnCallback, pUser);
+}
+
 void CVideoPlayerImpl::DetachHandlers()
 {
     SetTimeChangedHandler(nullptr, nullptr);
     SetErrorHandler(nullptr, nullptr);
+    SetEndHandler(nullptr, nullptr);
 }
 
 void CVideoPlayerImpl::OpenMedia(const char* pszUtf8Path)

@@ -38,7 +38,9 @@ public:
     void SetTimeChangedHandler(VideoEventCallback pfnCallback, void* pUser);
     // Told when the player fails on its media (a file it cannot open or decode).
     void SetErrorHandler(VideoEventCallback pfnCallback, void* pUser);
-    // Detaches both handlers; a handler running on the event thread has returned when this does.
+    // Told when the player reaches the end of its media (also of one it could not play at all).
+    void SetEndHandler(VideoEventCallback pfnCallback, void* pUser);
+    // Detaches every handler; a handler running on the event thread has returned when this does.
     void DetachHandlers();
     void OpenMedia(const char* pszUtf8Path);
     void Play();
@@ -67,6 +69,8 @@ private:
     void* m_pCallbackUser = nullptr;
     VideoEventCallback m_pfnErrorCallback = nullptr;
     void* m_pErrorUser = nullptr;
+    VideoEventCallback m_pfnEndCallback = nullptr;
+    void* m_pEndUser = nullptr;
 };
 
 // The handle through which the main window drives its one engine.
@@ -84,6 +88,7 @@ public:
     void SetOutputWindow(unsigned long nXWindow) { m_pImpl->SetOutputWindow(nXWindow); }
     void SetTimeChangedHandler(VideoEventCallback pfn, void* pUser) { m_pImpl->SetTimeChangedHandler(pfn, pUser); }
     void SetErrorHandler(VideoEventCallback pfn, void* pUser) { m_pImpl->SetErrorHandler(pfn, pUser); }
+    void SetEndHandler(VideoEventCallback pfn, void* pUser) { m_pImpl->SetEndHandler(pfn, pUser); }
     void DetachHandlers() { m_pImpl->DetachHandlers(); }
     void OpenMedia(const char* pszUtf8Path) { m_pImpl->OpenMedia(pszUtf8Path); }
     void Play() { m_pImpl->Play(); }

@@ -185,7 +185,31 @@ TEST_F(PlaybackTest, LoadFileShowsClipsOnlyThenPlaysAndTracksEveryRecord)
     EXPECT_EQ(s_pDlg->m_northText.text(), "N:10.530000");
     EXPECT_EQ(s_pDlg->m_eastText.text(), "E:20.280000");
     EXPECT_EQ(MarkerPosition(), "10.53,20.28");
-    EXPECT_GT(s_pDlg->m_player.GetTime(), 0) << "the video plays";
+
+    // The 4-second clip ends: the desktop hears it stopped, the window keeps its state.
+    ASSERT_TRUE(WaitFor([&] { return s_pDlg->GetStatus() == IPlayerControl::Status::Stopped; }, 10000))
+        << "the desktop still hears Playing after the clip ended";
+    EXPECT_EQ(s_pDlg->m_nPlayState, PLAY_PLAYING);
+    EXPECT_TRUE(s_pDlg->m_videoArea.text().isEmpty()) << "a clip that played is not one that cannot be played";
+}
+
+TEST_F(PlaybackTest, PauseRightAfterOpeningHoldsTheClipAtItsStartUntilResumed)
+{
+    s_pDlg->OpenClip(MakeCardClip(QStringLiteral("card5"), QStringLiteral("CLIP0009.MOV"), LongLog(30)));
+    QTest::mouseClick(&s_pDlg->m_btnPause, Qt::LeftButton);
+    EXPECT_EQ(s_pDlg->GetStatus(), IPlayerControl::Status::Paused);
+    ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_bGpsPageReady && !s_pDlg->m_bWaitTimer; }, 20000))
+        << "the page wait never ended";
+    QTest::qWait(1200);
+    EXPECT_EQ(s_pDlg->m_nPlayState, PLAY_PAUSED) << "the clip started although paused";
+    EXPECT_FALSE(s_pDlg->m_bPositionTimer);
+    EXPECT_LE(s_pDlg->m_player.GetTime(), 0);
+    EXPECT_EQ(s_pDlg->m_northText.text(), "N:10.500000") << "the start point shows";
+
+    QTest::mouseClick(&s_pDlg->m_btnPause, Qt::LeftButton);
+    EXPECT_EQ(s_pDlg->m_nPlayState, PLAY_PLAYING);
+    EXPECT_TRUE(s_pDlg->m_bPositionTimer) << "tracking starts with the video";
+    ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_player.GetTime() > 0; }, 5000)) << "the video never played";
 }
 
 TEST_F(PlaybackTest, PauseResumeStopAndPlayAgainMoveTrackingWithTheVideo)
@@ -232,8 +256,14 @@ TEST_F(PlaybackTest, ClipWithoutLogPlaysOnTheErrorPageAndANewClipGetsItsOwnWait)
     ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_bPositionTimer; }, 20000)) << "tracking never started";
     EXPECT_TRUE(s_pDlg->m_mapView.m_strURL.endsWith(QStringLiteral("/GPS_VIEW.HTML")));
 
-    // Without a log: the error page, and the video starts after the wait, untracked.
+    ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_meter.GetPos() > 0; }, 5000)) << "the gauge never moved";
+
+    // Without a log: nothing of the previous clip's position stays, the error page shows, and
+    // the video starts after the wait, untracked.
     s_pDlg->OpenClip(noLog);
+    EXPECT_EQ(s_pDlg->m_northText.text(), "");
+    EXPECT_EQ(s_pDlg->m_eastText.text(), "");
+    EXPECT_EQ(s_pDlg->m_meter.GetPos(), 0);
     EXPECT_FALSE(s_pDlg->m_bPositionTimer);
     ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_player.GetTime() > 0; }, 10000)) << "the video never played";
     EXPECT_TRUE(s_pDlg->m_mapView.m_strURL.endsWith(QStringLiteral("/ERROR.HTML")));
@@ -261,10 +291,34 @@ TEST_F(PlaybackTest, ClipThatCannotBeOpenedOrPlayedIsToldAndChangesNothing)
     EXPECT_EQ(s_pDlg->m_pTrack.get(), pTrack);
     EXPECT_TRUE(s_pDlg->m_bPositionTimer) << "the playing clip plays on";
 
-    const QString junk = TestClips::ScratchDir() + QStringLiteral("/card4/DCIM/100MEDIA/CLIP0007.MOV");
-    WriteFile(junk, QByteArray(64 * 1024, '\x5a'));
-    s_pDlg->OpenClip(QFile::encodeName(junk).toStdString());
-    ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_videoArea.text() == CPlayerDlg::CannotPlayText(); }, 10000)) << "the video area does not say the clip cannot be played";
+    // Each with a log: tracking must not run through it either.
+    QByteArray random(64 * 1024, '\0');
+    for (int i = 0; i < random.size(); ++i)
+        random[i] = char((i * 7919 + 13) % 251);
+    QFile whole(TestClips::Make(TestClips::MovH264WithSound, 4));
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    const struct
+    {
+        const char* pszName;
+        QByteArray content;
+    } kUnplayable[] = {
+        {"empty", QByteArray()},
+        {"text", "These are notes, not a video.\n"},
+        {"random bytes", random},
+        {"cut short", whole.read(whole.size() / 3)},
+    };
+    int nClip = 10;
+    for (const auto& unplayable : kUnplayable) {
+        const QString path = QStringLiteral("%1/card4/DCIM/100MEDIA/CLIP%2.MOV").arg(TestClips::ScratchDir()).arg(nClip, 4, 10, QLatin1Char('0'));
+        WriteFile(path, unplayable.content);
+        WriteFile(QStringLiteral("%1/card4/GPS/GPS%2.LOG").arg(TestClips::ScratchDir()).arg(nClip++, 4, 10, QLatin1Char('0')), LongLog(30));
+        s_pDlg->OpenClip(QFile::encodeName(path).toStdString());
+        EXPECT_TRUE(WaitFor([&] { return s_pDlg->m_videoArea.text() == CPlayerDlg::CannotPlayText(); }, 10000))
+            << unplayable.pszName << ": the video area does not say the clip cannot be played";
+        EXPECT_EQ(s_pDlg->m_nPlayState, PLAY_STOPPED) << unplayable.pszName;
+        EXPECT_EQ(s_pDlg->GetStatus(), IPlayerControl::Status::Stopped) << unplayable.pszName;
+        EXPECT_FALSE(s_pDlg->m_bPositionTimer) << unplayable.pszName << ": tracking runs through the log";
+    }
     s_pDlg->OpenClip(MakeCardClip(QStringLiteral("card4"), QStringLiteral("CLIP0008.MOV"), LongLog(5)));
     EXPECT_TRUE(s_pDlg->m_videoArea.text().isEmpty());
     EXPECT_FALSE(s_pDlg->m_videoArea.pixmap().isNull()) << "the idle picture is back";
