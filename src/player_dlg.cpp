@@ -222,7 +222,7 @@ BOOL CPlayerDlg::OnInitDialog()
     m_player.SetEndHandler(&CPlayerDlg::OnVideoEnd, this);
     m_player.SetVolume(50);
 
-    SetPlayState(PLAY_IDLE);
+    m_clip = CClipStartState();
     m_volumeSlider.SetPos(50);
 
     m_listLeft.SetUpReportView();
@@ -234,8 +234,6 @@ BOOL CPlayerDlg::OnInitDialog()
         palette.setColor(QPalette::Base, QColor(235, 235, 255));
         pList->setPalette(palette);
     }
-    m_bWaitTimer = FALSE;
-    m_bPositionTimer = FALSE;
     SetUpScanNote();
 
     ShowIdlePicture();
@@ -243,8 +241,6 @@ BOOL CPlayerDlg::OnInitDialog()
     // Starting the web engine takes longer than all the rest of the start-up: the map view
     // follows right after the window's first paint, so that the window appears at once.
     m_bMapViewPending = true;
-
-    m_nPageWait = 0;
 
     m_pMpris = CMprisService::Attach(*this);
     if (!m_pMpris)

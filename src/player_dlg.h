@@ -5,6 +5,7 @@
 #include "folderscanjob.h"
 #include "framework/windowtimers.h"
 #include "gpspoint.h"
+#include "logic/clipstart.h"
 #include "googlemapview.h"
 #include "meter.h"
 #include "mpris/playercontrol.h"
@@ -31,8 +32,6 @@
 class QMenu;
 class CImpIDispatch;
 class CMprisService;
-
-enum { PLAY_IDLE = 0, PLAY_PLAYING = 1, PLAY_PAUSED = 2, PLAY_STOPPED = 3 };
 
 // System commands of the window menu.
 constexpr UINT IDM_ABOUTBOX = 0x0010;
@@ -134,6 +133,8 @@ public:
     void SendStartPoint() override;
     void OnGpsPageInitialized() override;
 
+    const CClipStartState& ClipState() const { return m_clip; }
+
     static QString FormatTimeText(std::int64_t nElapsedMs, std::int64_t nLengthMs);
     static int ProgressPercent(std::int64_t nTimeMs, std::int64_t nLengthMs);
 
@@ -166,18 +167,16 @@ private:
     // The engine is done with clip nMediaSerial: it failed on it, or reached its end.
     void OnMediaDone(unsigned nMediaSerial, bool bFailed);
     void ShowCannotPlay();
-    // Starts the video, and tracking where the page is ready and the track has records left.
-    void StartClip();
-    void StartTracking();
-    bool IsStartPending() const;
+    // Steps the clip-start rule and carries out what it asks.
+    void Dispatch(EClipEvent event);
+    // Returns whether the track's cursor should be checked for its end.
+    bool Apply(EClipAction action);
+    void ShowCurrentRecord();
+    void ResetDisplays();
     // Where the idle picture draws its "Load a clip" button, in the video area's coordinates.
     QRect IdleLoadButtonRect() const;
     void CreateMapView();
-    void StartPositionTimer();
-    void StopPositionTimer();
-    void StopWaitTimer();
     void ReadTrack();
-    void SetPlayState(int nState);
     CListState ListState() const;
     void ApplyListCommand(const CListCommandResult& result);
     void OpenEntry(int nEntry);
@@ -189,7 +188,6 @@ public:
     CGPSPoint m_startPoint;
     std::unique_ptr<CGPSTrack> m_pTrack;
     BOOL m_bFirstFocus = TRUE;
-    int m_nPageWait = 0;
     CVideoListCtrl m_listRight;
     CVideoListCtrl m_listLeft;
     CTransparentStatic m_timeText;
@@ -201,19 +199,17 @@ public:
     CBitmapSlider m_volumeSlider;
     QIcon m_hIcon;
     int m_nActiveList = 1;
-    BOOL m_bPositionTimer = FALSE;
-    BOOL m_bWaitTimer = FALSE;
     int m_nPage = 0;
     CSkinButton m_btnClose, m_btnPause, m_btnPlay, m_btnStop, m_btnPrevClip, m_btnNextClip, m_btnLoad,
         m_btnAddFolder, m_btnRemove, m_btnPlaySelected, m_btnPrevPage, m_btnNextPage;
     CVideoPlayer m_player;
     std::int64_t m_nLength = 0;
-    int m_nPlayState = PLAY_IDLE;
     CVideoList m_entries;
     CGoogleMapView m_mapView;
-    bool m_bGpsPageReady = false;
 
 private:
+    // When the clip starts and when its tracking runs; only Dispatch changes it.
+    CClipStartState m_clip;
     bool m_bCreated = false;
     bool m_bShownOnce = false;
     bool m_bMapViewPending = false;
@@ -228,20 +224,9 @@ private:
     IPlayerObserver* m_pObserver = nullptr;
     // Over the play list while a scan runs: the busy cursor and the count found so far.
     QLabel m_scanNote;
-    // Set by OpenClip, cleared when its page starts the wait or Stop cancels it: a clip's
-    // page starts playback once, and a stopped clip never starts by itself.
-    bool m_bStartPending = false;
-    // Set when the user paused while the clip's start was pending: the start then waits for
-    // resume, with the start point shown.
-    bool m_bStartHeld = false;
     // Set once the engine has shown a time above zero of the current clip: a clip that ends
     // without one could not be played.
     std::atomic<bool> m_bMediaPlayed{false};
-    // Set when the current clip has played to its end; the desktop then hears it has stopped.
-    bool m_bMediaEnded = false;
-    // Set when the current clip's page has committed; page reports that arrive before
-    // come from the previous page.
-    bool m_bClipPageShown = false;
     // Counts the clips given to the engine, so that an error reported for an earlier one
     // is not shown for the current one.
     std::atomic<unsigned> m_nMediaSerial{0};

@@ -18,7 +18,7 @@ void CPlayerDlg::Play()
 
 void CPlayerDlg::Pause()
 {
-    if (m_nPlayState == PLAY_PLAYING)
+    if (m_clip.m_nPlayState == PLAY_PLAYING)
         OnPauseResume();
 }
 
@@ -53,8 +53,8 @@ void CPlayerDlg::Quit()
 
 IPlayerControl::Status CPlayerDlg::GetStatus() const
 {
-    switch (m_nPlayState) {
-    case PLAY_PLAYING: return m_bMediaEnded ? Status::Stopped : Status::Playing;
+    switch (m_clip.m_nPlayState) {
+    case PLAY_PLAYING: return m_clip.m_bMediaEnded ? Status::Stopped : Status::Playing;
     case PLAY_PAUSED: return Status::Paused;
     default: return Status::Stopped;
     }

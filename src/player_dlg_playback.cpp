@@ -27,8 +27,6 @@ namespace {
 
 constexpr int kPageWaitPeriodMs = 500;
 constexpr int kPositionPeriodMs = 1000;
-// The page-wait count at which an unready page gives way to the error page: the fourth tick.
-constexpr int kPageWaitLimit = 5;
 
 const QString kLiveMapPage = QStringLiteral("GPS_VIEW.HTML");
 const QString kErrorPage = QStringLiteral("ERROR.HTML");
@@ -74,25 +72,17 @@ void CPlayerDlg::OpenClip(const std::string& strPath)
     const std::string strLogPath = GetGpsLogPath(strPath, "LOG");
 
     m_pTrack.reset();
-    // Whatever ran for the previous clip belongs to it: the new clip gets its own full wait,
-    // and its track is not stepped before its own start.
-    StopPositionTimer();
-    StopWaitTimer();
-
+    Dispatch(EClipEvent::ClipOpened);
     m_pTrack = std::make_unique<CGPSTrack>(strLogPath);
 
     const std::string strUtf8 = ToUtf8(strPath);
     m_player.OpenMedia(strUtf8.c_str());
     ++m_nMediaSerial;
     m_bMediaPlayed = false;
-    m_bMediaEnded = false;
-    m_bStartHeld = false;
     ShowIdlePicture();
     m_videoArea.unsetCursor();
 
     m_startPoint.m_bValid = false;
-    m_bGpsPageReady = false;
-    m_bClipPageShown = false;
     m_strClipPath = QString::fromStdString(strPath);
     if (m_pObserver)
         m_pObserver->OnClipChanged();
@@ -105,23 +95,17 @@ void CPlayerDlg::OpenClip(const std::string& strPath)
             // The records read so far make the track; the user hears of the rest below.
             readError = error;
         }
-        if (m_startPoint.m_bValid) {
-            m_mapView.NavigateResource(kLiveMapPage);
-            m_pTrack->Rewind();
-        } else {
-            m_mapView.NavigateResource(kErrorPage);
-        }
+    }
+    if (m_startPoint.m_bValid) {
+        m_mapView.NavigateResource(kLiveMapPage);
+        m_pTrack->Rewind();
     } else {
         m_mapView.NavigateResource(kErrorPage);
-    }
-    if (!m_startPoint.m_bValid) {
         // Nothing of the previous clip's position may stay on screen for a clip without one.
         m_eastText.setText(QString());
         m_northText.setText(QString());
         m_meter.SetPos(0);
     }
-    m_nPageWait = 1;
-    m_bStartPending = true;
     if (readError)
         throw *readError;
 }
@@ -161,110 +145,82 @@ void CPlayerDlg::OnLoadFile()
 
 void CPlayerDlg::OnPlay()
 {
-    if (m_nPlayState == PLAY_IDLE)
-        return;
-    // While the start is pending the page wait starts the clip; play only lets go of a hold.
-    if (IsStartPending()) {
-        if (m_bStartHeld)
-            OnPauseResume();
-        return;
-    }
-    // Playing needs the current clip's map page to have reported itself ready.
-    if (!m_bGpsPageReady)
-        return;
-    if ((m_nPlayState == PLAY_PAUSED || m_nPlayState == PLAY_STOPPED) && !m_bPositionTimer)
-        StartPositionTimer();
-    m_bStartHeld = false;
-    m_bMediaEnded = false;
-    SetPlayState(PLAY_PLAYING);
-    m_player.Play();
-}
-
-bool CPlayerDlg::IsStartPending() const
-{
-    return m_bStartPending || m_bWaitTimer;
-}
-
-void CPlayerDlg::StartTracking()
-{
-    if (m_bGpsPageReady && m_pTrack && !m_pTrack->AtEnd())
-        StartPositionTimer();
-}
-
-void CPlayerDlg::StartClip()
-{
-    StartTracking();
-    m_player.Play();
-    SetPlayState(PLAY_PLAYING);
+    Dispatch(EClipEvent::Play);
 }
 
 void CPlayerDlg::OnPauseResume()
 {
-    // Paused while the start is pending, the clip holds at its start point; the page wait
-    // goes on and leaves it paused.
-    if (IsStartPending()) {
-        m_bStartHeld = !m_bStartHeld;
-        SetPlayState(m_bStartHeld ? PLAY_PAUSED : PLAY_PLAYING);
-        return;
-    }
-    if (m_nPlayState == PLAY_PLAYING) {
-        StopPositionTimer();
-        SetPlayState(PLAY_PAUSED);
-        m_player.Pause();
-    } else if (m_bStartHeld) {
-        // Released after the wait: video and tracking start together, as the wait would have.
-        m_bStartHeld = false;
-        StartClip();
-    } else if (m_nPlayState == PLAY_PAUSED) {
-        // Tracking resumes with the video only where there is tracking to resume.
-        StartTracking();
-        SetPlayState(PLAY_PLAYING);
-        m_player.Pause();
-    }
+    Dispatch(EClipEvent::PauseResume);
 }
 
 void CPlayerDlg::OnStop()
 {
-    if (m_nPlayState != PLAY_PLAYING && m_nPlayState != PLAY_PAUSED)
+    Dispatch(EClipEvent::Stop);
+}
+
+void CPlayerDlg::Dispatch(EClipEvent event)
+{
+    const CClipStartState before = m_clip;
+    CClipStartStep step = ClipStartStep(m_clip, event);
+    m_clip = step.m_state;
+    bool bCheckTrackEnd = false;
+    for (EClipAction action : step.m_actions)
+        bCheckTrackEnd |= Apply(action);
+    if (m_pObserver && (before.m_nPlayState != m_clip.m_nPlayState || before.m_bMediaEnded != m_clip.m_bMediaEnded))
+        m_pObserver->OnStatusChanged();
+    if (bCheckTrackEnd && !m_clip.m_bTrackUsedUp && (!m_pTrack || m_pTrack->AtEnd()))
+        Dispatch(EClipEvent::TrackUsedUp);
+}
+
+bool CPlayerDlg::Apply(EClipAction action)
+{
+    switch (action) {
+    case EClipAction::StartWaitTimer: m_timers.SetTimer(TIMER_PAGE_WAIT, kPageWaitPeriodMs, this); break;
+    case EClipAction::StopWaitTimer: m_timers.KillTimer(TIMER_PAGE_WAIT); break;
+    case EClipAction::StartPositionTimer: m_timers.SetTimer(TIMER_POSITION, kPositionPeriodMs, this); break;
+    case EClipAction::StopPositionTimer: m_timers.KillTimer(TIMER_POSITION); break;
+    case EClipAction::PlayVideo: m_player.Play(); break;
+    case EClipAction::PauseVideo: m_player.Pause(); break;
+    case EClipAction::StopVideo: m_player.Stop(); break;
+    case EClipAction::ShowErrorPage: m_mapView.NavigateResource(kErrorPage); break;
+    case EClipAction::AdvanceTrack:
+        if (m_pTrack)
+            m_pTrack->Advance();
+        return true;
+    case EClipAction::ShowRecord: ShowCurrentRecord(); return true;
+    case EClipAction::RewindTrack:
+        if (m_pTrack && m_pTrack->IsOpen())
+            m_pTrack->Rewind();
+        break;
+    case EClipAction::ResetDisplays: ResetDisplays(); break;
+    case EClipAction::ShowCannotPlay: ShowCannotPlay(); break;
+    }
+    return false;
+}
+
+void CPlayerDlg::ShowCurrentRecord()
+{
+    if (!m_pTrack)
         return;
-    StopPositionTimer();
-    // A stopped clip does not start by itself when its page wait ends.
-    StopWaitTimer();
-    m_bStartPending = false;
-    m_bStartHeld = false;
-    m_bMediaEnded = false;
-    SetPlayState(PLAY_STOPPED);
-    m_player.Stop();
-    if (m_pTrack && m_pTrack->IsOpen())
-        m_pTrack->Rewind();
+    const CGPSPoint* pPoint = m_pTrack->GetCurrent();
+    if (pPoint && pPoint->m_bValid) {
+        const CTrackStep step = TrackStepOf(*pPoint);
+        m_mapView.CallPageFunction(QStringLiteral("PanToNewPoint"), QString::fromStdString(step.m_strPageLat),
+                                   QString::fromStdString(step.m_strPageLng));
+        m_meter.SetPos(step.m_nGaugePos);
+        m_eastText.setText(QString::fromStdString(step.m_strEast));
+        m_northText.setText(QString::fromStdString(step.m_strNorth));
+    }
+    m_pTrack->Advance();
+}
+
+void CPlayerDlg::ResetDisplays()
+{
     m_nLength = 0;
     m_timeText.setText(QStringLiteral("00:00:00") + m_timeText.text().mid(8));
     m_eastText.setText(QString());
     m_northText.setText(QString());
     m_seekSlider.SetPos(0);
-    m_nPageWait = 1;
-}
-
-void CPlayerDlg::StartPositionTimer()
-{
-    m_bPositionTimer = TRUE;
-    m_timers.SetTimer(TIMER_POSITION, kPositionPeriodMs, this);
-}
-
-void CPlayerDlg::StopPositionTimer()
-{
-    if (!m_bPositionTimer)
-        return;
-    m_bPositionTimer = FALSE;
-    m_timers.KillTimer(TIMER_POSITION);
-}
-
-void CPlayerDlg::StopWaitTimer()
-{
-    if (!m_bWaitTimer)
-        return;
-    m_bWaitTimer = FALSE;
-    m_timers.KillTimer(TIMER_PAGE_WAIT);
 }
 
 void CPlayerDlg::timerEvent(QTimerEvent* pEvent)
@@ -279,57 +235,16 @@ void CPlayerDlg::timerEvent(QTimerEvent* pEvent)
 
 void CPlayerDlg::OnTimer(UINT nIDEvent)
 {
-    if (nIDEvent == TIMER_PAGE_WAIT && m_nPageWait != 0) {
-        if (m_bGpsPageReady) {
-            // The first position step then shows the record after the start point.
-            if (m_pTrack)
-                m_pTrack->Advance();
-            if (m_bWaitTimer && !m_bPositionTimer) {
-                StopWaitTimer();
-                if (!m_bStartHeld)
-                    StartClip();
-            }
-        } else {
-            ++m_nPageWait;
-            if (m_nPlayState != PLAY_IDLE && m_nPageWait >= kPageWaitLimit) {
-                // The page never got ready: the clip plays without tracking.
-                m_mapView.NavigateResource(kErrorPage);
-                StopWaitTimer();
-                if (!m_bStartHeld) {
-                    m_player.Play();
-                    SetPlayState(PLAY_PLAYING);
-                }
-            }
-        }
-    } else if (nIDEvent == TIMER_POSITION) {
-        if (!m_pTrack) {
-            StopPositionTimer();
-            return;
-        }
-        const CGPSPoint* pPoint = m_pTrack->GetCurrent();
-        if (pPoint && pPoint->m_bValid) {
-            const CTrackStep step = TrackStepOf(*pPoint);
-            m_mapView.CallPageFunction(QStringLiteral("PanToNewPoint"), QString::fromStdString(step.m_strPageLat),
-                                       QString::fromStdString(step.m_strPageLng));
-            m_meter.SetPos(step.m_nGaugePos);
-            m_eastText.setText(QString::fromStdString(step.m_strEast));
-            m_northText.setText(QString::fromStdString(step.m_strNorth));
-        }
-        m_pTrack->Advance();
-        if (m_pTrack->AtEnd())
-            StopPositionTimer();
-    }
+    if (nIDEvent == TIMER_PAGE_WAIT)
+        Dispatch(EClipEvent::WaitTick);
+    else if (nIDEvent == TIMER_POSITION)
+        Dispatch(EClipEvent::PositionTick);
 }
 
 qintptr CPlayerDlg::OnMapDocumentComplete()
 {
     TraceNav(QStringLiteral("Doc Complete\r\n"));
-    if (m_nPageWait == 1 && !m_bWaitTimer && m_bStartPending) {
-        m_bStartPending = false;
-        SetPlayState(m_bStartHeld ? PLAY_PAUSED : PLAY_PLAYING);
-        m_bWaitTimer = TRUE;
-        m_timers.SetTimer(TIMER_PAGE_WAIT, kPageWaitPeriodMs, this);
-    }
+    Dispatch(EClipEvent::PageComplete);
     return 1;
 }
 
@@ -337,8 +252,7 @@ qintptr CPlayerDlg::OnMapNavigateComplete()
 {
     TraceNav(QStringLiteral("Nav Complete\r\n"));
     TraceNav(QStringLiteral("HTML Nav complete\r\n"));
-    if (m_nPageWait != 0)
-        m_bClipPageShown = true;
+    Dispatch(EClipEvent::PageNavigated);
     return 1;
 }
 
@@ -370,10 +284,7 @@ void CPlayerDlg::SendStartPoint()
 
 void CPlayerDlg::OnGpsPageInitialized()
 {
-    // A report that was still on its way from the previous clip's page is not this one's.
-    if (m_nPageWait != 0 && !m_bClipPageShown)
-        return;
-    m_bGpsPageReady = true;
+    Dispatch(EClipEvent::PageInitialized);
 }
 
 void CPlayerDlg::OnSliderMoved(quintptr wParam, qintptr)
@@ -383,15 +294,6 @@ void CPlayerDlg::OnSliderMoved(quintptr wParam, qintptr)
     m_player.SetVolume(m_volumeSlider.GetPos());
     if (m_pObserver)
         m_pObserver->OnVolumeChanged();
-}
-
-void CPlayerDlg::SetPlayState(int nState)
-{
-    if (m_nPlayState == nState)
-        return;
-    m_nPlayState = nState;
-    if (m_pObserver)
-        m_pObserver->OnStatusChanged();
 }
 
 void CPlayerDlg::OnVideoEvent(const libvlc_event_t* pEvent, void* pUser)
@@ -411,7 +313,7 @@ void CPlayerDlg::OnVideoEvent(const libvlc_event_t* pEvent, void* pUser)
     QMetaObject::invokeMethod(pDlg, [pDlg] {
         pDlg->m_bTimeUpdateQueued = false;
         // A late update must not undo what Stop has reset.
-        if (pDlg->m_nPlayState != PLAY_STOPPED)
+        if (pDlg->m_clip.m_nPlayState != PLAY_STOPPED)
             pDlg->UpdateTimeDisplay();
     }, Qt::QueuedConnection);
 }
@@ -439,16 +341,7 @@ void CPlayerDlg::OnMediaDone(unsigned nMediaSerial, bool bFailed)
     // What the engine says of a clip opened before the current one is not the current one's.
     if (nMediaSerial != m_nMediaSerial.load() || nMediaSerial == 0)
         return;
-    if (bFailed || !m_bMediaPlayed) {
-        // A clip that cannot be played stops as if Stop had been pressed, and says so.
-        OnStop();
-        ShowCannotPlay();
-        return;
-    }
-    // The window plays on with its tracking; the desktop hears that the clip has stopped.
-    m_bMediaEnded = true;
-    if (m_pObserver)
-        m_pObserver->OnStatusChanged();
+    Dispatch(bFailed || !m_bMediaPlayed ? EClipEvent::MediaFailed : EClipEvent::MediaEnded);
 }
 
 QString CPlayerDlg::CannotPlayText()

@@ -162,12 +162,12 @@ void CPlayerDlg::OnPlaySelected()
 
 void CPlayerDlg::OnPrevClip()
 {
-    ApplyListCommand(PrevClip(ListState(), m_entries.GetCount(), m_nPlayState != PLAY_IDLE));
+    ApplyListCommand(PrevClip(ListState(), m_entries.GetCount(), m_clip.m_nPlayState != PLAY_IDLE));
 }
 
 void CPlayerDlg::OnNextClip()
 {
-    ApplyListCommand(NextClip(ListState(), m_entries.GetCount(), m_nPlayState != PLAY_IDLE));
+    ApplyListCommand(NextClip(ListState(), m_entries.GetCount(), m_clip.m_nPlayState != PLAY_IDLE));
 }
 
 void CPlayerDlg::OnDblclkList(CVideoListCtrl& list)

@@ -130,14 +130,14 @@ TEST_F(MainWindowTest, TooltipsAndInitialTexts)
     EXPECT_EQ(s_pDlg->m_timeText.text(), "00:00:00/00:00:00");
     EXPECT_EQ(s_pDlg->m_eastText.text(), "E:000.000000");
     EXPECT_EQ(s_pDlg->m_northText.text(), "N:00.000000");
-    EXPECT_EQ(s_pDlg->m_nPlayState, PLAY_IDLE);
+    EXPECT_EQ(s_pDlg->ClipState().m_nPlayState, PLAY_IDLE);
     EXPECT_EQ(s_pDlg->m_nActiveList, 1);
     EXPECT_EQ(s_pDlg->m_nPage, 0);
-    EXPECT_EQ(s_pDlg->m_nPageWait, 0);
+    EXPECT_EQ(s_pDlg->ClipState().m_nPageWait, 0);
     EXPECT_EQ(s_pDlg->m_volumeSlider.GetPos(), 50);
     EXPECT_EQ(s_pDlg->m_seekSlider.GetPos(), 0);
-    EXPECT_FALSE(s_pDlg->m_bWaitTimer);
-    EXPECT_FALSE(s_pDlg->m_bPositionTimer);
+    EXPECT_FALSE(s_pDlg->ClipState().m_bWaitTimer);
+    EXPECT_FALSE(s_pDlg->ClipState().m_bPositionTimer);
 }
 
 TEST_F(MainWindowTest, ListViewsHaveFourFixedCentredColumns)
@@ -207,7 +207,7 @@ TEST_F(MainWindowTest, MapViewTakesThePlaceholderAndShowsTheStartPage)
     EXPECT_EQ(pView, &s_pDlg->m_mapView);
     EXPECT_EQ(pView->geometry(), QRect(646, 50, 304, 316));
     ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_mapView.m_strURL.endsWith("/StartUpPage.HTML"); }, 20000)) << "the start page never loaded";
-    EXPECT_EQ(s_pDlg->m_nPageWait, 0);
+    EXPECT_EQ(s_pDlg->ClipState().m_nPageWait, 0);
 }
 
 TEST_F(MainWindowTest, AnswersTheLivePageWithItsStartPoint)
@@ -216,16 +216,15 @@ TEST_F(MainWindowTest, AnswersTheLivePageWithItsStartPoint)
 
     // No start point: the page is not answered and never gets ready.
     s_pDlg->m_startPoint.m_bValid = false;
-    s_pDlg->m_bGpsPageReady = false;
     s_pDlg->m_mapView.NavigateResource(QStringLiteral("GPS_VIEW.HTML"));
     QTest::qWait(1500);
-    EXPECT_FALSE(s_pDlg->m_bGpsPageReady);
+    EXPECT_FALSE(s_pDlg->ClipState().m_bGpsPageReady);
 
     s_pDlg->m_startPoint.m_dLatitude = 10.5;
     s_pDlg->m_startPoint.m_dLongitude = 20.25;
     s_pDlg->m_startPoint.m_bValid = true;
     s_pDlg->m_mapView.NavigateResource(QStringLiteral("GPS_VIEW.HTML"));
-    ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_bGpsPageReady; }, 20000)) << "the live map page never reported itself ready";
+    ASSERT_TRUE(WaitFor([&] { return s_pDlg->ClipState().m_bGpsPageReady; }, 20000)) << "the live map page never reported itself ready";
     QVariant center;
     s_pDlg->m_mapView.GetBrowser()->page()->runJavaScript(
         QStringLiteral("CenterLat + ',' + CenterLng"), [&](const QVariant& v) { center = v; });

@@ -102,7 +102,7 @@ TEST_F(PlayListTest, AddPlayStepOverThePageAndRemoveAsAUserDoes)
     DoubleClickRow(m_dlg.m_listRight, 4);
     EXPECT_EQ(m_dlg.m_nActiveList, 0);
     EXPECT_EQ(m_dlg.m_northText.text(), NorthOfClip(clipOf(9)));
-    ASSERT_TRUE(WaitFor([&] { return m_dlg.m_bPositionTimer; }, 20000)) << "tracking never started";
+    ASSERT_TRUE(WaitFor([&] { return m_dlg.ClipState().m_bPositionTimer; }, 20000)) << "tracking never started";
 
     // Next Clip from the last row of the page turns it and plays its first entry.
     QTest::mouseClick(&m_dlg.m_btnNextClip, Qt::LeftButton);
@@ -111,13 +111,13 @@ TEST_F(PlayListTest, AddPlayStepOverThePageAndRemoveAsAUserDoes)
     EXPECT_EQ(m_dlg.m_listLeft.GetSelectedRow(), 0);
     EXPECT_EQ(m_dlg.m_listLeft.topLevelItemCount(), 2);
     EXPECT_EQ(m_dlg.m_northText.text(), NorthOfClip(clipOf(10)));
-    ASSERT_TRUE(WaitFor([&] { return m_dlg.m_bPositionTimer; }, 20000)) << "tracking never started";
+    ASSERT_TRUE(WaitFor([&] { return m_dlg.ClipState().m_bPositionTimer; }, 20000)) << "tracking never started";
 
     // Removing the selected row leaves the playing clip alone.
     QTest::mouseClick(&m_dlg.m_btnRemove, Qt::LeftButton);
     EXPECT_EQ(m_dlg.m_entries.GetCount(), 11);
     EXPECT_EQ(m_dlg.m_listLeft.topLevelItemCount(), 1);
-    EXPECT_EQ(m_dlg.m_nPlayState, PLAY_PLAYING);
+    EXPECT_EQ(m_dlg.ClipState().m_nPlayState, PLAY_PLAYING);
 
     // A double-click on the empty right view makes it active, clears the left selection and
     // opens nothing.
