@@ -209,14 +209,7 @@ void CBitmapSlider::SetRange(int nMin, int nMax, BOOL bRedraw)
 
 void CBitmapSlider::SetPos(int nPos)
 {
-    const int nOldPos = m_nPos;
-    m_nPos = nPos;
-    if (m_nPos > m_nMax)
-        m_nPos = m_nMax;
-    if (m_nPos < m_nMin)
-        m_nPos = m_nMin;
-    if (m_nPos != nOldPos)
-        NotifyValueChanged();
+    SetClampedPos(this, m_nPos, nPos, m_nMin, m_nMax);
     update();
 }
 
@@ -362,12 +355,4 @@ void CBitmapSlider::PostToParent(int nMessage)
     // The event queue owns the posted event.
     QCoreApplication::postEvent(
         pParent, new CMessageEvent(QEvent::Type(nMessage), quintptr(GetDlgCtrlID(this)), m_nPos));
-}
-
-void CBitmapSlider::NotifyValueChanged()
-{
-    if (QAccessible::isActive()) {
-        QAccessibleValueChangeEvent event(this, m_nPos);
-        QAccessible::updateAccessibility(&event);
-    }
 }

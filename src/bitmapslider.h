@@ -56,7 +56,6 @@ private:
                      COLORREF clrKey, int xKey, int yKey);
     void OnMouseMove(int x);
     void PostToParent(int nMessage);
-    void NotifyValueChanged();
     static void MakeKeyMask(QImage& image, QImage& mask, COLORREF clrKey, int xKey, int yKey);
 
     int m_nMax = 100;

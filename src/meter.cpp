@@ -63,27 +63,14 @@ void CMeter::SetRange(int nMin, int nMax, BOOL bRedraw)
 {
     m_nMin = nMin;
     m_nMax = nMax;
-    const int nOldPos = m_nPos;
-    if (m_nPos < m_nMin)
-        m_nPos = m_nMin;
-    if (m_nPos > m_nMax)
-        m_nPos = m_nMax;
-    if (m_nPos != nOldPos)
-        NotifyValueChanged();
+    SetClampedPos(this, m_nPos, m_nPos, m_nMin, m_nMax);
     if (bRedraw)
         update();
 }
 
 void CMeter::SetPos(int nPos)
 {
-    const int nOldPos = m_nPos;
-    m_nPos = nPos;
-    if (m_nPos > m_nMax)
-        m_nPos = m_nMax;
-    if (m_nPos < m_nMin)
-        m_nPos = m_nMin;
-    if (m_nPos != nOldPos)
-        NotifyValueChanged();
+    SetClampedPos(this, m_nPos, nPos, m_nMin, m_nMax);
     update();
 }
 
@@ -108,12 +95,4 @@ void CMeter::paintEvent(QPaintEvent*)
 {
     QPainter dc(this);
     Paint(dc);
-}
-
-void CMeter::NotifyValueChanged()
-{
-    if (QAccessible::isActive()) {
-        QAccessibleValueChangeEvent event(this, m_nPos);
-        QAccessible::updateAccessibility(&event);
-    }
 }

@@ -37,7 +37,6 @@ protected:
     void paintEvent(QPaintEvent* pEvent) override;
 
 private:
-    void NotifyValueChanged();
 
     int m_nMax = 100;
     int m_nMin = 0;

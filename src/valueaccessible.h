@@ -3,6 +3,23 @@
 #include <QAccessibleValueInterface>
 #include <QAccessibleWidget>
 
+// Stores nNewPos in nPos, clamped to the range (its maximum applied first, then its minimum),
+// and tells an active screen reader when the position changed. Returns whether it did.
+inline bool SetClampedPos(QWidget* pControl, int& nPos, int nNewPos, int nMin, int nMax)
+{
+    const int nOldPos = nPos;
+    nPos = nNewPos > nMax ? nMax : nNewPos;
+    if (nPos < nMin)
+        nPos = nMin;
+    if (nPos == nOldPos)
+        return false;
+    if (QAccessible::isActive()) {
+        QAccessibleValueChangeEvent event(pControl, nPos);
+        QAccessible::updateAccessibility(&event);
+    }
+    return true;
+}
+
 // What a screen reader learns of a control that shows a position in a range (the sliders, the
 // gauge): its role, its name (the accessible name, else a default) and its value.
 template <class TControl>
