@@ -171,8 +171,8 @@ void CPlayerDlg::DoDataExchange()
     connect(&m_btnPlaySelected, &QPushButton::clicked, this, [this] { OnPlaySelected(); });
     for (CVideoListCtrl* pList : {&m_listLeft, &m_listRight})
         connect(pList, &CVideoListCtrl::DoubleClicked, this, [this, pList] { OnDblclkList(*pList); });
-    connect(&m_scanJob, &CFolderScanJob::Progress, this, &CPlayerDlg::ShowScanProgress);
-    connect(&m_scanJob, &CFolderScanJob::Finished, this, &CPlayerDlg::OnScanFinished);
+    connect(&m_addQueue, &CFolderAddQueue::Progress, this, &CPlayerDlg::ShowScanProgress);
+    connect(&m_addQueue, &CFolderAddQueue::Finished, this, &CPlayerDlg::OnScanFinished);
 }
 
 BOOL CPlayerDlg::OnInitDialog()

@@ -2,7 +2,7 @@
 
 #include "bitmapslider.h"
 #include "bkdialog.h"
-#include "folderscanjob.h"
+#include "window/folderaddqueue.h"
 #include "framework/windowtimers.h"
 #include "gpspoint.h"
 #include "logic/clipstart.h"
@@ -114,8 +114,9 @@ public:
     void ShowPage(int nPage);
     // Adds a folder's clips as the add-folder command does once its dialog is answered: the
     // scan runs off the window's thread and the list grows when it ends.
-    void StartAddFolder(const std::string& strFolder);
-    bool IsScanning() const { return m_scanJob.IsRunning(); }
+    // bSelectFirst: select the list's first entry once every queued folder is in.
+    void StartAddFolder(const std::string& strFolder, bool bSelectFirst = false);
+    bool IsScanning() const { return m_addQueue.IsScanning(); }
     // What scans a folder (tests hand in a slow one).
     void SetFolderScanner(FolderScanner fnScan);
 
@@ -215,11 +216,7 @@ private:
     bool m_bMapViewPending = false;
     std::unique_ptr<QMenu> m_pSystemMenu;
     CWindowTimers m_timers;
-    CFolderScanJob m_scanJob{&ScanFolder};
-    // Folders waiting for the scan that runs, and whether the list's first entry is to be
-    // selected when they are all in.
-    std::vector<std::string> m_pendingFolders;
-    bool m_bSelectFirstAfterScan = false;
+    CFolderAddQueue m_addQueue;
     QString m_strClipPath;
     IPlayerObserver* m_pObserver = nullptr;
     // Over the play list while a scan runs: the busy cursor and the count found so far.

@@ -13,7 +13,7 @@
 
 void CPlayerDlg::SetFolderScanner(FolderScanner fnScan)
 {
-    m_scanJob.SetScanner(std::move(fnScan));
+    m_addQueue.SetScanner(std::move(fnScan));
 }
 
 void CPlayerDlg::OnAddFolder()
@@ -33,28 +33,23 @@ void CPlayerDlg::OpenPaths(const std::vector<std::string>& paths)
 {
     std::string strClip;
     for (const std::string& strPath : paths) {
-        if (QFileInfo(QFile::decodeName(strPath.c_str())).isDir()) {
-            m_bSelectFirstAfterScan = true;
-            StartAddFolder(strPath);
-        } else {
+        if (QFileInfo(QFile::decodeName(strPath.c_str())).isDir())
+            StartAddFolder(strPath, true);
+        else
             strClip = strPath;
-        }
     }
     if (!strClip.empty())
         RunReportingFileErrors(this, [&] { OpenClip(strClip); });
 }
 
-void CPlayerDlg::StartAddFolder(const std::string& strFolder)
+void CPlayerDlg::StartAddFolder(const std::string& strFolder, bool bSelectFirst)
 {
-    if (IsScanning()) {
-        m_pendingFolders.push_back(strFolder);
+    if (!m_addQueue.Add(strFolder, bSelectFirst))
         return;
-    }
     m_btnAddFolder.setEnabled(false);
     ShowScanProgress(0);
     m_scanNote.show();
     m_scanNote.raise();
-    m_scanJob.Start(strFolder);
 }
 
 void CPlayerDlg::ShowScanProgress(qulonglong nFound)
@@ -65,18 +60,13 @@ void CPlayerDlg::ShowScanProgress(qulonglong nFound)
 
 void CPlayerDlg::OnScanFinished()
 {
-    CFolderScanResult result = m_scanJob.TakeResult();
+    CFolderScanResult result = m_addQueue.TakeResult();
     m_entries.Append(std::move(result.m_clips));
-    if (!m_pendingFolders.empty()) {
-        const std::string strNext = m_pendingFolders.front();
-        m_pendingFolders.erase(m_pendingFolders.begin());
-        m_scanJob.Start(strNext);
-    } else {
+    if (!IsScanning()) {
         m_scanNote.hide();
         m_btnAddFolder.setEnabled(true);
     }
-    const bool bSelectFirst = !IsScanning() && std::exchange(m_bSelectFirstAfterScan, false);
-    if (bSelectFirst && m_entries.GetCount() > 0) {
+    if (m_addQueue.TakeSelectFirst() && m_entries.GetCount() > 0) {
         m_nPage = 0;
         ShowPage(m_nPage);
         m_listLeft.SelectRow(0);
