@@ -8,6 +8,7 @@
 #include "resource.h"
 #include "boxcatcher.h"
 #include "whenmodal.h"
+#include "wiredwindow.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -28,33 +29,25 @@ namespace {
 class MainWindowTest : public ::testing::Test
 {
 protected:
-    // As the application runs its window: the external object first, then the window.
     static void SetUpTestSuite()
     {
-        s_pExternal = new CImpIDispatch;
-        s_pDlg = new CPlayerDlg;
-        s_pDlg->SetExternalDispatch(s_pExternal);
-        s_pExternal->SetHost(s_pDlg);
-        s_pDlg->Create();
-        s_pDlg->move(40, 40);
-        s_pDlg->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(s_pDlg));
+        s_pWired = new CWiredWindow;
+        s_pDlg = &s_pWired->Dlg();
+        ASSERT_TRUE(s_pWired->IsExposed());
     }
     static void TearDownTestSuite()
     {
-        s_pExternal->SetHost(nullptr);
-        delete s_pDlg;
+        delete s_pWired;
+        s_pWired = nullptr;
         s_pDlg = nullptr;
-        delete s_pExternal;
-        s_pExternal = nullptr;
     }
 
+    static CWiredWindow* s_pWired;
     static CPlayerDlg* s_pDlg;
-    static CImpIDispatch* s_pExternal;
 };
 
+CWiredWindow* MainWindowTest::s_pWired = nullptr;
 CPlayerDlg* MainWindowTest::s_pDlg = nullptr;
-CImpIDispatch* MainWindowTest::s_pExternal = nullptr;
 
 } // namespace
 

@@ -9,6 +9,7 @@
 #include "resource.h"
 #include "testclips.h"
 #include "whenmodal.h"
+#include "wiredwindow.h"
 
 #include <QDir>
 #include <QFile>
@@ -68,20 +69,16 @@ protected:
     {
         ASSERT_STREQ(std::localeconv()->decimal_point, ",")
             << "these tests run under a decimal-comma locale (LC_ALL=de_DE.UTF-8, made by scripts/test)";
-        s_pExternal = new CImpIDispatch;
-        s_pDlg = new CPlayerDlg;
-        s_pDlg->SetExternalDispatch(s_pExternal);
-        s_pExternal->SetHost(s_pDlg);
-        s_pDlg->Create();
-        s_pDlg->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(s_pDlg));
+        s_pWired = new CWiredWindow;
+        s_pDlg = &s_pWired->Dlg();
+        ASSERT_TRUE(s_pWired->IsExposed());
         ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_mapView.m_strURL.endsWith(QStringLiteral("/StartUpPage.HTML")); }, 20000)) << "the start page never loaded";
     }
     static void TearDownTestSuite()
     {
-        s_pExternal->SetHost(nullptr);
-        delete s_pDlg;
-        delete s_pExternal;
+        delete s_pWired;
+        s_pWired = nullptr;
+        s_pDlg = nullptr;
     }
 
     static QString MarkerPosition()
@@ -97,12 +94,12 @@ protected:
         return result.toString();
     }
 
+    static CWiredWindow* s_pWired;
     static CPlayerDlg* s_pDlg;
-    static CImpIDispatch* s_pExternal;
 };
 
+CWiredWindow* PlaybackTest::s_pWired = nullptr;
 CPlayerDlg* PlaybackTest::s_pDlg = nullptr;
-CImpIDispatch* PlaybackTest::s_pExternal = nullptr;
 
 } // namespace
 

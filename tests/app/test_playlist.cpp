@@ -8,6 +8,7 @@
 #include "player_dlg.h"
 #include "testclips.h"
 #include "whenmodal.h"
+#include "wiredwindow.h"
 
 #include <QDir>
 #include <QFile>
@@ -57,18 +58,10 @@ void DoubleClickRow(CVideoListCtrl& list, int nRow)
 class PlayListTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        m_dlg.SetExternalDispatch(&m_external);
-        m_external.SetHost(&m_dlg);
-        m_dlg.Create();
-        m_dlg.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_dlg));
-    }
-    void TearDown() override { m_external.SetHost(nullptr); }
+    void SetUp() override { ASSERT_TRUE(m_wired.IsExposed()); }
 
-    CImpIDispatch m_external;
-    CPlayerDlg m_dlg;
+    CWiredWindow m_wired;
+    CPlayerDlg& m_dlg = m_wired.Dlg();
 };
 
 } // namespace
