@@ -217,6 +217,10 @@ BOOL CPlayerApp::InitInstance()
         dlg.SetExternalDispatch(m_pExternalDispatch.get());
         m_pExternalDispatch->SetHost(&dlg);
         dlg.Create();
+        // The window's end is the run's: a dialog open over it (Load File's, a message box)
+        // runs an event loop above the window's, which would keep the run going with the window
+        // hidden. Every loop leaves, and none starts after.
+        QObject::connect(&dlg, &QDialog::finished, [] { QCoreApplication::exit(0); });
         OpenPaths(dlg, m_startPaths);
         if (m_pBus) {
             m_pBus->SetPathsHandler([&dlg](const QStringList& paths) {

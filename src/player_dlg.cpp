@@ -96,6 +96,8 @@ CPlayerDlg::CPlayerDlg(QWidget* pParent) : CBkDialog(IDD_PLAYER_DIALOG, pParent)
 
 CPlayerDlg::~CPlayerDlg()
 {
+    // The video area's X window goes after the engine: its change must reach nothing then.
+    m_videoArea.removeEventFilter(this);
     // The engine's event thread reaches this window: it must be done with it before any
     // member goes.
     m_player.DetachHandlers();
@@ -321,6 +323,9 @@ QRect CPlayerDlg::IdleLoadButtonRect() const
 
 bool CPlayerDlg::eventFilter(QObject* pWatched, QEvent* pEvent)
 {
+    // Closing the window destroys its X windows, and showing it again makes new ones.
+    if (pWatched == &m_videoArea && pEvent->type() == QEvent::WinIdChange)
+        m_player.SetOutputWindow(static_cast<unsigned long>(m_videoArea.internalWinId()));
     // Before the first clip, the idle picture's "Load a clip" button is the load button.
     if (pWatched == &m_videoArea && !m_pTrack) {
         if (pEvent->type() == QEvent::MouseMove) {

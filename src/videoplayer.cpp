@@ -86,8 +86,15 @@ CVideoPlayerImpl::~CVideoPlayerImpl()
 
 void CVideoPlayerImpl::SetOutputWindow(unsigned long nXWindow)
 {
-    if (m_pMediaPlayer)
+    m_nOutputWindow = nXWindow;
+    if (!m_pMediaPlayer)
+        return;
+    // libVLC falls back to a window of its own when the one it was given is not there (or is
+    // 0), also when it restarts its video output during a clip.
+    if (nXWindow)
         libvlc_media_player_set_xwindow(m_pMediaPlayer, static_cast<uint32_t>(nXWindow));
+    else
+        libvlc_media_player_stop(m_pMediaPlayer);
 }
 
 void CVideoPlayerImpl::Reattach(int nEventType, VideoEventCallback& pfnSlot, void*& pUserSlot,
@@ -137,7 +144,7 @@ void CVideoPlayerImpl::OpenMedia(const char* pszUtf8Path)
 
 void CVideoPlayerImpl::Play()
 {
-    if (m_pMediaPlayer)
+    if (m_pMediaPlayer && m_nOutputWindow)
         libvlc_media_player_play(m_pMediaPlayer);
 }
 

@@ -34,6 +34,8 @@ public:
     // Releases a pre-started instance that no engine took over.
     static void DiscardPreStart();
 
+    // The X window the video is drawn into; 0 once it is gone. Without one libVLC would open a
+    // window of its own: playback stops, and Play does nothing until a window is handed again.
     void SetOutputWindow(unsigned long nXWindow);
     void SetTimeChangedHandler(VideoEventCallback pfnCallback, void* pUser);
     // Told when the player fails on its media (a file it cannot open or decode).
@@ -65,6 +67,7 @@ private:
     libvlc_media_player_t* m_pMediaPlayer = nullptr;
     libvlc_media_t* m_pMedia = nullptr;
     libvlc_event_manager_t* m_pEventManager = nullptr;
+    unsigned long m_nOutputWindow = 0;
     VideoEventCallback m_pfnCallback = nullptr;
     void* m_pCallbackUser = nullptr;
     VideoEventCallback m_pfnErrorCallback = nullptr;

@@ -2,7 +2,10 @@
 // stand-in window in this process, then the real program driven with gdbus.
 #include <gtest/gtest.h>
 
+#include "framework/dialogtemplate.h"
 #include "mpris/mprisservice.h"
+#include "playerprocess.h"
+#include "resource.h"
 #include "waitfor.h"
 #include "testclips.h"
 
@@ -175,6 +178,18 @@ QString MakeCard()
     return card + "/DCIM/100MEDIA";
 }
 
+// The program's environment: the test's bus, a runtime folder of its own.
+QProcessEnvironment ProgramEnvironment(const CPrivateBus& bus, const QTemporaryDir& runtime)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DBUS_SESSION_BUS_ADDRESS", bus.m_strAddress);
+    env.insert("XDG_RUNTIME_DIR", runtime.path());
+    // libVLC unloads its plug-ins before a sanitizer's leak check, which then finds their
+    // allocations without a stack to tell them by; memory errors still end the program.
+    env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":detect_leaks=0");
+    return env;
+}
+
 } // namespace
 
 TEST(MprisProgram, TheDesktopsControlsDriveTheWindow)
@@ -183,12 +198,7 @@ TEST(MprisProgram, TheDesktopsControlsDriveTheWindow)
     ASSERT_FALSE(bus.m_strAddress.isEmpty()) << "dbus-daemon did not start";
     QTemporaryDir runtime;
     ASSERT_TRUE(runtime.isValid());
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DBUS_SESSION_BUS_ADDRESS", bus.m_strAddress);
-    env.insert("XDG_RUNTIME_DIR", runtime.path());
-    // libVLC unloads its plug-ins before a sanitizer's leak check, which then finds their
-    // allocations without a stack to tell them by; memory errors still end the program.
-    env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":detect_leaks=0");
+    const QProcessEnvironment env = ProgramEnvironment(bus, runtime);
     const QString folder = MakeCard();
 
     // Both write to files: a full pipe would stop them while this process waits on gdbus.
@@ -289,4 +299,36 @@ TEST(MprisProgram, TheDesktopsControlsDriveTheWindow)
         EXPECT_TRUE(strSignals.contains(pszChange)) << pszChange << "\n" << strSignals.toStdString();
     for (const QString& strClip : tracks)
         EXPECT_TRUE(strSignals.contains("'mpris:trackid': <objectpath '" + strClip + "'>")) << strClip.toStdString();
+}
+
+TEST(MprisProgram, QuitEndsTheProgramWhileLoadFilesDialogIsOpen)
+{
+    CPrivateBus bus;
+    ASSERT_FALSE(bus.m_strAddress.isEmpty()) << "dbus-daemon did not start";
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
+    const QProcessEnvironment env = ProgramEnvironment(bus, runtime);
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.setProcessChannelMode(QProcess::MergedChannels);
+    program.setStandardOutputFile(runtime.filePath("program.txt"));
+    program.start(DERUZIZ_EXE, QStringList());
+    QStringList mains;
+    ASSERT_TRUE(WaitFor([&] { return !(mains = PlayerProcess::MainWindowsOf(program.processId())).isEmpty(); }, 30000));
+    ASSERT_TRUE(WaitFor([&] { return Property(env, "PlaybackStatus") == "(<'Stopped'>,)"; }, 30000));
+
+    const QRect rcLoad = MainDialogTemplate().ToPixels(MainDialogTemplate().Find(IDC_LOAD)->rcUnits);
+    QProcess::execute("xdotool", {"mousemove", "--window", mains.first(), QString::number(rcLoad.center().x()),
+                                  QString::number(rcLoad.center().y()), "click", "1"});
+    ASSERT_TRUE(WaitFor([&] {
+        return !PlayerProcess::RunTool("xdotool", {"search", "--onlyvisible", "--pid", QString::number(program.processId()),
+                                                   "--name", "Load Video File"}).isEmpty();
+    }, 10000)) << "Load File's dialog did not open";
+
+    EXPECT_EQ(CallProgram(env, kRoot + ".Quit"), "()");
+    ASSERT_TRUE(program.waitForFinished(15000)) << "the program outlived Quit";
+    const QDBusConnection client = QDBusConnection::connectToBus(bus.m_strAddress, "quit-client");
+    for (const char* pszName : {"org.mpris.MediaPlayer2.deruziz", "io.github.orvane.deruziz"})
+        EXPECT_FALSE(client.interface()->isServiceRegistered(pszName).value()) << pszName;
+    QDBusConnection::disconnectFromBus("quit-client");
 }

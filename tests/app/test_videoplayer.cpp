@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTest>
 #include <QThread>
 
@@ -141,6 +142,33 @@ TEST(VideoPlayer, WindowDestroyedWhileItsClipPlays)
         pDlg.reset();
         QTest::qWait(50);
     }
+}
+
+TEST(VideoPlayer, NeverOpensAWindowOfItsOwn)
+{
+    const QString path = TestClips::Make(TestClips::AviMjpeg, 4);
+    ASSERT_FALSE(path.isEmpty());
+    const auto EngineWindows = [] {
+        QProcess xdotool;
+        xdotool.start("xdotool", {"search", "--name", "VLC media player"});
+        xdotool.waitForFinished(5000);
+        return xdotool.readAllStandardOutput();
+    };
+    CPlayerDlg dlg;
+    dlg.Create();
+    dlg.show();
+    // Closing the window destroys its X windows: a clip has nowhere to play.
+    dlg.reject();
+    dlg.m_player.OpenMedia(QFile::encodeName(path).constData());
+    dlg.m_player.Play();
+    EXPECT_FALSE(WaitFor([&] { return !EngineWindows().isEmpty(); }, 2000)) << "played in a window of its own";
+    EXPECT_LE(dlg.m_player.GetTime(), 0);
+    // Shown again, the window has new X windows, and the clip plays in them.
+    dlg.show();
+    dlg.m_player.Play();
+    EXPECT_TRUE(WaitFor([&] { return dlg.m_player.GetTime() > 200; }, 10000));
+    EXPECT_TRUE(EngineWindows().isEmpty()) << "played in a window of its own";
+    dlg.m_player.Stop();
 }
 
 TEST(VideoPlayer, FileThatIsNotAVideoDoesNotCrash)
