@@ -4,7 +4,7 @@
 #include "bkdialog.h"
 #include "window/folderaddqueue.h"
 #include "framework/windowtimers.h"
-#include "gpspoint.h"
+#include "gpstrack.h"
 #include "logic/clipstart.h"
 #include "googlemapview.h"
 #include "meter.h"

@@ -1,4 +1,4 @@
-#include "gpspoint.h"
+#include "gpstrack.h"
 #include "recordcheck.h"
 
 #include <gtest/gtest.h>
