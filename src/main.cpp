@@ -24,8 +24,10 @@ int main(int argc, char** argv)
         return 1;
     }
     // libVLC loads its plug-ins while the window system connection is made.
-    if (admission == CPlayerApp::Admission::Run)
+    if (admission == CPlayerApp::Admission::Run) {
+        pApp->ReadSettings();
         CVideoPlayerImpl::PreStart();
+    }
     TraceStartup("environment prepared");
     QApplication app(argc, argv);
     CPlayerApp::PrepareApplication(app);
