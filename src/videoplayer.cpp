@@ -6,7 +6,7 @@
 
 namespace {
 
-const char* const kProgramArgs[] = {"-I", "dumy", "--ignore-config", "--plugin-path=./plugins"};
+const char* const kProgramArgs[] = {"-I", "dumy", "--ignore-config"};
 
 std::future<libvlc_instance_t*>& PreStarted()
 {
