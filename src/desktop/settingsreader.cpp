@@ -16,6 +16,15 @@ namespace {
 constexpr qint64 kMaxFileBytes = 1024 * 1024;
 
 constexpr const char* kTileLayers[] = {"street", "imagery", "labels", "roads"};
+// What the map page fills in, with a value of each kind; the page stops at any other placeholder.
+struct CPlaceholder
+{
+    const char* pszName;
+    const char* pszSample;
+    bool bNeeded;
+};
+constexpr CPlaceholder kPlaceholders[] = {
+    {"{z}", "1", true}, {"{x}", "1", true}, {"{y}", "1", true}, {"{s}", "a", false}};
 
 struct CFileText
 {
@@ -166,8 +175,14 @@ CPlayerSettings CSettingsReader::Parse(const QByteArray& text, const QString& st
 
 bool CSettingsReader::IsTileAddress(const QString& strAddress)
 {
-    const QUrl url(strAddress);
-    return url.isValid() && (url.scheme() == QLatin1String("https") || url.scheme() == QLatin1String("http")) &&
-           strAddress.contains(QLatin1String("{z}")) && strAddress.contains(QLatin1String("{x}")) &&
-           strAddress.contains(QLatin1String("{y}"));
+    QString strFilled = strAddress;
+    for (const CPlaceholder& placeholder : kPlaceholders) {
+        if (placeholder.bNeeded && !strFilled.contains(QLatin1String(placeholder.pszName)))
+            return false;
+        strFilled.replace(QLatin1String(placeholder.pszName), QLatin1String(placeholder.pszSample));
+    }
+    if (strFilled.contains(QLatin1Char('{')) || strFilled.contains(QLatin1Char('}')))
+        return false;
+    const QUrl url(strFilled);
+    return url.isValid() && (url.scheme() == QLatin1String("https") || url.scheme() == QLatin1String("http"));
 }

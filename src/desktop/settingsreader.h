@@ -36,7 +36,7 @@ public:
 
     // The settings in the text of a file named strName; lines it cannot take go to problems.
     static CPlayerSettings Parse(const QByteArray& text, const QString& strName, QStringList& problems);
-    // An http or https address with {z}, {x} and {y} in it.
+    // An http or https address with {z}, {x} and {y} in it and no other placeholder than {s}.
     static bool IsTileAddress(const QString& strAddress);
 
 private:

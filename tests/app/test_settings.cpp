@@ -129,6 +129,12 @@ TEST(SettingsText, GivesTheSettingsAndNamesTheLinesItCannotTake)
          {},
          {"f:2: not a tile address for street: ftp://a.example/{z}/{x}/{y}",
           "f:3: not a tile address for labels: https://l.example/{z}/{x}"}},
+        {"[tiles]\nstreet=https://{s}.a.example/{z}/{x}/{y}.png\nimagery=https://b.example/{z}/{y}/{x}?k={foo}\n"
+         "labels=https://l.example/{z}/{-y}/{x}\nroads=https://r.example/{z}/{x}/{y}}\n",
+         {{"street", "https://{s}.a.example/{z}/{x}/{y}.png"}},
+         {"f:3: not a tile address for imagery: https://b.example/{z}/{y}/{x}?k={foo}",
+          "f:4: not a tile address for labels: https://l.example/{z}/{-y}/{x}",
+          "f:5: not a tile address for roads: https://r.example/{z}/{x}/{y}}"}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.pszText);
