@@ -1,6 +1,5 @@
 #include "commandline.h"
 #include "player_app.h"
-#include "videoplayer.h"
 
 #include <QApplication>
 
@@ -26,7 +25,7 @@ int main(int argc, char** argv)
     // libVLC loads its plug-ins while the window system connection is made.
     if (admission == CPlayerApp::Admission::Run) {
         pApp->ReadSettings();
-        CVideoPlayerImpl::PreStart();
+        pApp->PreStartEngine();
     }
     TraceStartup("environment prepared");
     QApplication app(argc, argv);

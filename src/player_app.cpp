@@ -194,6 +194,12 @@ void CPlayerApp::ReadSettings()
         std::fprintf(stderr, "deruziz: %s\n", qPrintable(strProblem));
 }
 
+void CPlayerApp::PreStartEngine()
+{
+    CVideoPlayerImpl::PreStart(
+        CVideoPlayerImpl::ProgramArgs(m_settingsReader.Settings().m_strVideoOutput.toStdString()));
+}
+
 bool CPlayerApp::CheckDisplay()
 {
     // Only Qt's X11 plug-in needs it; any other platform the user chose reports for itself.

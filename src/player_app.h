@@ -48,6 +48,8 @@ public:
     // Reads deruziz.conf, once, for the copy that runs: before the engine starts and the window
     // is made, which it hands the settings to. What it could not take goes to standard error.
     void ReadSettings();
+    // Starts the engine ahead of the window, with the video output of the settings.
+    void PreStartEngine();
 
     // After Admit and with the application object: the refusal, or the window opening the
     // command line's paths.

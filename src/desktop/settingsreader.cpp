@@ -5,6 +5,7 @@
 #include <QUrl>
 
 #include <cerrno>
+#include <cstddef>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -16,6 +17,9 @@ namespace {
 constexpr qint64 kMaxFileBytes = 1024 * 1024;
 
 constexpr const char* kTileLayers[] = {"street", "imagery", "labels", "roads"};
+constexpr const char* kAutoOutput = "auto";
+// The video outputs a user may choose, by libVLC's names.
+constexpr const char* kVideoOutputs[] = {"gl", "xcb_x11", "xcb_xv"};
 // What the map page fills in, with a value of each kind; the page stops at any other placeholder.
 struct CPlaceholder
 {
@@ -90,10 +94,11 @@ CFileText ReadRegularFile(const QString& strPath)
     }
 }
 
-bool IsTileLayer(const QString& strKey)
+template <std::size_t N>
+bool IsOneOf(const QString& strName, const char* const (&names)[N])
 {
-    for (const char* pszLayer : kTileLayers) {
-        if (strKey == QLatin1String(pszLayer))
+    for (const char* pszName : names) {
+        if (strName == QLatin1String(pszName))
             return true;
     }
     return false;
@@ -110,7 +115,13 @@ QString Unquoted(const QString& strValue)
 void TakeSetting(CPlayerSettings& settings, const QString& strSection, const QString& strKey, const QString& strValue,
                  const QString& strWhere, QStringList& problems)
 {
-    if (strSection == QLatin1String("tiles") && IsTileLayer(strKey)) {
+    if (strSection == QLatin1String("video") && strKey == QLatin1String("output")) {
+        const bool bKnown = IsOneOf(strValue, kVideoOutputs);
+        settings.m_strVideoOutput = bKnown ? strValue : QString();
+        if (!bKnown && !strValue.isEmpty() && strValue != QLatin1String(kAutoOutput))
+            problems << strWhere + QStringLiteral("not a video output: %1 (auto, gl, xcb_x11 or xcb_xv); auto is used")
+                                       .arg(strValue);
+    } else if (strSection == QLatin1String("tiles") && IsOneOf(strKey, kTileLayers)) {
         if (strValue.isEmpty())
             settings.m_mapTileServers.remove(strKey);
         else if (CSettingsReader::IsTileAddress(strValue))

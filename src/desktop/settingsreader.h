@@ -10,6 +10,9 @@ struct CPlayerSettings
 {
     // [tiles]: layer (street, imagery, labels, roads) -> the tile address that replaces the map's own.
     QMap<QString, QString> m_mapTileServers;
+    // [video] output: libVLC's video output module (gl, xcb_x11 or xcb_xv); empty for auto,
+    // where libVLC chooses.
+    QString m_strVideoOutput;
 };
 
 // Reads deruziz.conf once, at start. Only a regular file is read, and its opening never blocks

@@ -144,6 +144,37 @@ TEST(SettingsText, GivesTheSettingsAndNamesTheLinesItCannotTake)
     }
 }
 
+TEST(SettingsText, VideoOutputIsOneOfLibVlcsOrAuto)
+{
+    const struct
+    {
+        const char* pszValue;
+        const char* pszOutput;
+        bool bProblem;
+    } rows[] = {{"auto", "", false}, {"gl", "gl", false}, {"xcb_x11", "xcb_x11", false}, {"xcb_xv", "xcb_xv", false},
+                {"", "", false},     {"x11", "", true},   {"XCB_X11", "", true},         {"gl --fullscreen", "", true}};
+    for (const auto& row : rows) {
+        QStringList problems;
+        // A wrong value after a right one means auto, too.
+        const QByteArray text = QByteArray("[video]\noutput=xcb_xv\noutput=") + row.pszValue + "\n";
+        EXPECT_EQ(CSettingsReader::Parse(text, "f", problems).m_strVideoOutput, row.pszOutput) << row.pszValue;
+        EXPECT_EQ(problems.size(), row.bProblem ? 1 : 0) << row.pszValue;
+    }
+}
+
+// The libVLC video output plug-ins a process has loaded.
+QString VideoOutputsOf(qint64 nPid)
+{
+    std::ifstream maps("/proc/" + std::to_string(nPid) + "/maps");
+    QStringList outputs;
+    for (std::string strLine; std::getline(maps, strLine);) {
+        if (strLine.find("/video_output/") != std::string::npos)
+            outputs << QString::fromStdString(strLine.substr(strLine.rfind('/') + 1));
+    }
+    outputs.removeDuplicates();
+    return outputs.join(' ');
+}
+
 // The program with a settings folder of the test's own.
 class SettingsRun : public ::testing::Test
 {
@@ -171,18 +202,23 @@ TEST_F(SettingsRun, FifoAtThePathStartsWithOneLine)
     EXPECT_TRUE(player.Err().contains(strLine)) << player.Err().toStdString();
 }
 
-TEST_F(SettingsRun, TileServersReachTheLiveMap)
+TEST_F(SettingsRun, TileServersReachTheLiveMapAndTheVideoOutputTheEngine)
 {
     QTcpServer server;
     int nAsked = 0;
     QObject::connect(&server, &QTcpServer::newConnection, [&] { ++nAsked; });
     ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
     const QString strTiles = QStringLiteral("http://127.0.0.1:%1/{z}/{y}/{x}").arg(server.serverPort());
-    WriteFile(m_strSettings, ("[tiles]\nimagery=" + strTiles + "\n").toUtf8());
+    WriteFile(m_strSettings, ("[tiles]\nimagery=" + strTiles + "\n[video]\noutput=xcb_x11\n").toUtf8());
     const QString clip = MakeCard(m_root.path() + "/card", 1).first();
     CPlayer player(m_env, {clip});
     ASSERT_TRUE(player.WaitForTrace("playing: " + clip)) << player.Err().toStdString();
     EXPECT_TRUE(WaitFor([&] { return nAsked > 0; }, 20000)) << "no tile asked for";
+    // Left to itself, libVLC takes its OpenGL output here.
+    ASSERT_TRUE(WaitFor([&] { return VideoOutputsOf(player.Pid()).contains("libxcb_x11_plugin.so"); }, 20000))
+        << VideoOutputsOf(player.Pid()).toStdString();
+    EXPECT_FALSE(VideoOutputsOf(player.Pid()).contains("libgl_plugin.so"))
+        << VideoOutputsOf(player.Pid()).toStdString();
 }
 
 } // namespace
