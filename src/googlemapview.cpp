@@ -53,6 +53,11 @@ void CGoogleMapView::SetExternal(CImpIDispatch* pExternal)
     m_pExternal = pExternal;
 }
 
+void CGoogleMapView::SetTileServers(const QMap<QString, QString>& tileServers)
+{
+    m_mapTileServers = tileServers;
+}
+
 BOOL CGoogleMapView::CreateFromStatic(int controlId, QWidget* pParent)
 {
     QWidget* pStatic = GetDlgItem(pParent, controlId);
@@ -78,7 +83,7 @@ BOOL CGoogleMapView::Create(const QRect& rect, QWidget* pParent, int nID)
     setParent(pParent);
     setGeometry(rect);
     SetDlgCtrlID(this, nID);
-    m_pBrowser.reset(pfnCreate(this, m_pExternal.data()));
+    m_pBrowser.reset(pfnCreate(this, m_pExternal.data(), m_mapTileServers));
     m_pBrowser->SetGeometry(QRect(QPoint(0, 0), rect.size()));
     show();
     if (!m_strPendingPage.isEmpty())

@@ -2,6 +2,7 @@
 
 #include "framework/wintypes.h"
 
+#include <QMap>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -35,6 +36,9 @@ public:
     // The object the pages reach as window.external; without one they find none. Takes effect
     // when the view is created, so it must come before Create or CreateFromStatic.
     void SetExternal(CImpIDispatch* pExternal);
+    // Tile addresses (layer -> address) that replace the live map's own; like the external
+    // object, they must come before the view is created.
+    void SetTileServers(const QMap<QString, QString>& tileServers);
 
     // Takes the place, size and ID of pParent's child controlId, which is deleted (a plain
     // control owned by its parent). FALSE if there is no such child or no browser.
@@ -80,6 +84,7 @@ private:
 
     QPointer<QObject> m_pNotifyTarget;
     QPointer<CImpIDispatch> m_pExternal;
+    QMap<QString, QString> m_mapTileServers;
     std::unique_ptr<IMapBrowser> m_pBrowser;
     QString m_strPendingPage;
 };

@@ -1,6 +1,5 @@
 #include "commandline.h"
 #include "player_app.h"
-#include "videoplayer.h"
 
 #include <QApplication>
 
@@ -24,8 +23,10 @@ int main(int argc, char** argv)
         return 1;
     }
     // libVLC loads its plug-ins while the window system connection is made.
-    if (admission == CPlayerApp::Admission::Run)
-        CVideoPlayerImpl::PreStart();
+    if (admission == CPlayerApp::Admission::Run) {
+        pApp->ReadSettings();
+        pApp->PreStartEngine();
+    }
     TraceStartup("environment prepared");
     QApplication app(argc, argv);
     CPlayerApp::PrepareApplication(app);

@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <string>
 #include <unistd.h>
+#include <utility>
 
 Q_LOGGING_CATEGORY(lcTrace, "deruziz.trace", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcStartup, "deruziz.startup", QtWarningMsg)
@@ -184,6 +185,21 @@ CPlayerApp::Admission CPlayerApp::Admit(const CCommandLine& commandLine)
     return m_admission = Admission::Refuse;
 }
 
+void CPlayerApp::ReadSettings()
+{
+    if (std::exchange(m_bSettingsRead, true))
+        return;
+    m_settingsReader.Read(CSettingsReader::DefaultPath());
+    for (const QString& strProblem : m_settingsReader.Problems())
+        std::fprintf(stderr, "deruziz: %s\n", qPrintable(strProblem));
+}
+
+void CPlayerApp::PreStartEngine()
+{
+    CVideoPlayerImpl::PreStart(
+        CVideoPlayerImpl::ProgramArgs(m_settingsReader.Settings().m_strVideoOutput.toStdString()));
+}
+
 bool CPlayerApp::CheckDisplay()
 {
     // Only Qt's X11 plug-in needs it; any other platform the user chose reports for itself.
@@ -215,6 +231,7 @@ BOOL CPlayerApp::InitInstance()
         CPlayerDlg dlg;
         TraceStartup("main window constructed");
         dlg.SetExternalDispatch(m_pExternalDispatch.get());
+        dlg.SetTileServers(m_settingsReader.Settings().m_mapTileServers);
         m_pExternalDispatch->SetHost(&dlg);
         dlg.Create();
         // The window's end is the run's: a dialog open over it (Load File's, a message box)

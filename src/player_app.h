@@ -1,5 +1,6 @@
 #pragma once
 
+#include "desktop/settingsreader.h"
 #include "framework/wintypes.h"
 
 #include <QLoggingCategory>
@@ -18,9 +19,10 @@ Q_DECLARE_LOGGING_CATEGORY(lcTrace)
 // Start-up milestones with wall-clock times, for measuring how fast the window appears.
 Q_DECLARE_LOGGING_CATEGORY(lcStartup)
 
-// The application: admits one running copy (later copies hand their paths to it), owns the
-// page-visible external object for the whole run, hands it to the main window and runs that
-// window as a modal dialog.
+// The application: admits one running copy (later copies hand their paths to it), reads the
+// user's settings once and hands them to the engine and the window, owns the page-visible
+// external object for the whole run, hands it to the main window and runs that window as a
+// modal dialog.
 class CPlayerApp
 {
 public:
@@ -43,6 +45,12 @@ public:
     // plug-in would abort there.
     static bool CheckDisplay();
 
+    // Reads deruziz.conf, once, for the copy that runs: before the engine starts and the window
+    // is made, which it hands the settings to. What it could not take goes to standard error.
+    void ReadSettings();
+    // Starts the engine ahead of the window, with the video output of the settings.
+    void PreStartEngine();
+
     // After Admit and with the application object: the refusal, or the window opening the
     // command line's paths.
     BOOL InitInstance();
@@ -57,6 +65,8 @@ private:
     Admission m_admission = Admission::Refuse;
     std::vector<std::string> m_startPaths;
     std::unique_ptr<CInstanceBus> m_pBus;
+    CSettingsReader m_settingsReader;
+    bool m_bSettingsRead = false;
 };
 
 // Writes a start-up milestone with the wall-clock time (silent unless deruziz.startup is on).

@@ -109,6 +109,11 @@ void CPlayerDlg::SetExternalDispatch(CImpIDispatch* pExternal)
     m_mapView.SetExternal(pExternal);
 }
 
+void CPlayerDlg::SetTileServers(const QMap<QString, QString>& tileServers)
+{
+    m_mapView.SetTileServers(tileServers);
+}
+
 std::array<CSkinButton*, 12> CPlayerDlg::Buttons()
 {
     std::array<CSkinButton*, 12> buttons{};

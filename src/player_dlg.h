@@ -58,6 +58,8 @@ public:
 
     // The object the map pages reach as window.external; set before the window is created.
     void SetExternalDispatch(CImpIDispatch* pExternal);
+    // The tile addresses the user set for the map (layer -> address); before the window is created.
+    void SetTileServers(const QMap<QString, QString>& tileServers);
 
     // Creates the controls from the template and initialises the window (once).
     void Create();

@@ -2,58 +2,131 @@
 
 #include <vlc/vlc.h>
 
+#include <cstdint>
+#include <cstdio>
+#include <dlfcn.h>
 #include <future>
 
 namespace {
 
-const char* const kProgramArgs[] = {"-I", "dumy", "--ignore-config", "--plugin-path=./plugins"};
+const char* const kProgramArgs[] = {"-I", "dumy", "--ignore-config"};
 
-std::future<libvlc_instance_t*>& PreStarted()
+struct CPreStarted
 {
-    static std::future<libvlc_instance_t*> instance;
-    return instance;
+    std::vector<std::string> m_args;
+    std::future<libvlc_instance_t*> m_instance;
+};
+
+CPreStarted& PreStarted()
+{
+    static CPreStarted preStarted;
+    return preStarted;
 }
 
-} // namespace
+constexpr char kVideoOutputArg[] = "--vout=";
 
-void CVideoPlayerImpl::PreStart()
+// libVLC 3 takes the video output named at its start only for players without a window of
+// their own: set_xwindow puts the player's choice back to automatic, and no public call sets it
+// again. The player's variable is set here with the core's own setter, declared as libVLC 3's
+// core (libvlccore.so.9, loaded with libVLC) has it; the player is a core object at its start.
+union CVlcValue
 {
-    if (!PreStarted().valid())
-        PreStarted() = std::async(std::launch::async, [] {
-            return libvlc_new(int(std::size(kProgramArgs)), kProgramArgs);
-        });
+    std::int64_t i_int;
+    bool b_bool;
+    float f_float;
+    char* psz_string;
+    void* p_address;
+    void* p_list;
+    struct
+    {
+        std::int32_t x;
+        std::int32_t y;
+    } coords;
+};
+using PFN_VARSETCHECKED = int (*)(void* pObject, const char* pszName, int nType, CVlcValue value);
+constexpr int kVlcVarString = 0x0040;
+
+bool SetPlayerVideoOutput(libvlc_media_player_t* pPlayer, const std::string& strOutput)
+{
+    static const auto pfnSet =
+        reinterpret_cast<PFN_VARSETCHECKED>(::dlsym(RTLD_DEFAULT, "var_SetChecked"));
+    if (!pfnSet)
+        return false;
+    CVlcValue value{};
+    value.psz_string = const_cast<char*>(strOutput.c_str());
+    return pfnSet(pPlayer, "vout", kVlcVarString, value) == 0;
 }
 
-void CVideoPlayerImpl::DiscardPreStart()
+std::string VideoOutputOf(const std::vector<std::string>& args)
 {
-    if (!PreStarted().valid())
-        return;
-    if (libvlc_instance_t* pInstance = PreStarted().get())
-        libvlc_release(pInstance);
-}
-
-CVideoPlayerImpl::CVideoPlayerImpl()
-{
-    if (PreStarted().valid()) {
-        m_pInstance = PreStarted().get();
-        StartPlayer();
-        return;
+    std::string strOutput;
+    for (const std::string& arg : args) {
+        if (arg.compare(0, std::size(kVideoOutputArg) - 1, kVideoOutputArg) == 0)
+            strOutput = arg.substr(std::size(kVideoOutputArg) - 1);
     }
-    Start({std::begin(kProgramArgs), std::end(kProgramArgs)});
+    return strOutput;
 }
 
-CVideoPlayerImpl::CVideoPlayerImpl(const std::vector<std::string>& args)
+libvlc_instance_t* NewInstance(const std::vector<std::string>& args)
 {
     std::vector<const char*> argv;
     argv.reserve(args.size());
     for (const std::string& arg : args)
         argv.push_back(arg.c_str());
-    Start(argv);
+    return libvlc_new(int(argv.size()), argv.data());
 }
 
-void CVideoPlayerImpl::Start(const std::vector<const char*>& argv)
+} // namespace
+
+std::vector<std::string> CVideoPlayerImpl::ProgramArgs(const std::string& strVideoOutput)
 {
-    m_pInstance = libvlc_new(int(argv.size()), argv.data());
+    std::vector<std::string> args(std::begin(kProgramArgs), std::end(kProgramArgs));
+    if (!strVideoOutput.empty())
+        args.push_back(kVideoOutputArg + strVideoOutput);
+    return args;
+}
+
+void CVideoPlayerImpl::PreStart(const std::vector<std::string>& args)
+{
+    CPreStarted& preStarted = PreStarted();
+    if (preStarted.m_instance.valid())
+        return;
+    preStarted.m_args = args;
+    preStarted.m_instance =
+        std::async(std::launch::async, [&preStarted] { return NewInstance(preStarted.m_args); });
+}
+
+void CVideoPlayerImpl::DiscardPreStart()
+{
+    if (!PreStarted().m_instance.valid())
+        return;
+    if (libvlc_instance_t* pInstance = PreStarted().m_instance.get())
+        libvlc_release(pInstance);
+}
+
+CVideoPlayerImpl::CVideoPlayerImpl()
+{
+    CPreStarted& preStarted = PreStarted();
+    if (preStarted.m_instance.valid()) {
+        m_args = preStarted.m_args;
+        m_strVideoOutput = VideoOutputOf(m_args);
+        m_pInstance = preStarted.m_instance.get();
+        StartPlayer();
+        return;
+    }
+    Start(ProgramArgs(std::string()));
+}
+
+CVideoPlayerImpl::CVideoPlayerImpl(const std::vector<std::string>& args)
+{
+    Start(args);
+}
+
+void CVideoPlayerImpl::Start(const std::vector<std::string>& args)
+{
+    m_args = args;
+    m_strVideoOutput = VideoOutputOf(m_args);
+    m_pInstance = NewInstance(args);
     StartPlayer();
 }
 
@@ -91,10 +164,14 @@ void CVideoPlayerImpl::SetOutputWindow(unsigned long nXWindow)
         return;
     // libVLC falls back to a window of its own when the one it was given is not there (or is
     // 0), also when it restarts its video output during a clip.
-    if (nXWindow)
-        libvlc_media_player_set_xwindow(m_pMediaPlayer, static_cast<uint32_t>(nXWindow));
-    else
+    if (!nXWindow) {
         libvlc_media_player_stop(m_pMediaPlayer);
+        return;
+    }
+    libvlc_media_player_set_xwindow(m_pMediaPlayer, static_cast<uint32_t>(nXWindow));
+    if (!m_strVideoOutput.empty() && !SetPlayerVideoOutput(m_pMediaPlayer, m_strVideoOutput))
+        std::fprintf(stderr, "deruziz: libVLC did not take the video output %s; it chooses its own\n",
+                     m_strVideoOutput.c_str());
 }
 
 void CVideoPlayerImpl::Reattach(int nEventType, VideoEventCallback& pfnSlot, void*& pUserSlot,

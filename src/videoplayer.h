@@ -18,6 +18,7 @@ using VideoEventCallback = void (*)(const libvlc_event_t* pEvent, void* pUser);
 class CVideoPlayerImpl
 {
 public:
+    // With the pre-started instance if there is one, else with the program's arguments.
     CVideoPlayerImpl();
     // With other start arguments than the program's own (for diagnosis and tests).
     explicit CVideoPlayerImpl(const std::vector<std::string>& args);
@@ -26,11 +27,16 @@ public:
     CVideoPlayerImpl& operator=(const CVideoPlayerImpl&) = delete;
 
     bool IsStarted() const { return m_pMediaPlayer != nullptr; }
+    // The arguments libVLC was started with.
+    const std::vector<std::string>& Arguments() const { return m_args; }
 
-    // Starts libVLC with the program's arguments on a thread of its own, so that it loads its
-    // plug-ins while the window system is still being set up; the next engine object made
-    // with the program's arguments takes that instance over.
-    static void PreStart();
+    // The program's start arguments, with libVLC's video output module strVideoOutput
+    // (empty: libVLC chooses).
+    static std::vector<std::string> ProgramArgs(const std::string& strVideoOutput);
+    // Starts libVLC with these arguments on a thread of its own, so that it loads its plug-ins
+    // while the window system is still being set up; the next engine object made without
+    // arguments of its own takes that instance over.
+    static void PreStart(const std::vector<std::string>& args);
     // Releases a pre-started instance that no engine took over.
     static void DiscardPreStart();
 
@@ -57,12 +63,15 @@ public:
     void SetVolume(int nVolume);
 
 private:
-    void Start(const std::vector<const char*>& argv);
+    void Start(const std::vector<std::string>& args);
     void StartPlayer();
     // Replaces the handler held in the two slots for one event type.
     void Reattach(int nEventType, VideoEventCallback& pfnSlot, void*& pUserSlot, VideoEventCallback pfnCallback,
                   void* pUser);
 
+    std::vector<std::string> m_args;
+    // The video output the arguments name; empty: libVLC's choice.
+    std::string m_strVideoOutput;
     libvlc_instance_t* m_pInstance = nullptr;
     libvlc_media_player_t* m_pMediaPlayer = nullptr;
     libvlc_media_t* m_pMedia = nullptr;
@@ -87,6 +96,7 @@ public:
     CVideoPlayer& operator=(const CVideoPlayer&) = delete;
 
     bool IsStarted() const { return m_pImpl && m_pImpl->IsStarted(); }
+    const std::vector<std::string>& Arguments() const { return m_pImpl->Arguments(); }
 
     void SetOutputWindow(unsigned long nXWindow) { m_pImpl->SetOutputWindow(nXWindow); }
     void SetTimeChangedHandler(VideoEventCallback pfn, void* pUser) { m_pImpl->SetTimeChangedHandler(pfn, pUser); }

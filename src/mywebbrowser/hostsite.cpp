@@ -80,7 +80,8 @@ QString WebChannelClientSource()
 
 } // namespace
 
-CBrowserControlSite::CBrowserControlSite(QWebEngineProfile* pProfile, CImpIDispatch* pExternal, QObject* pParent)
+CBrowserControlSite::CBrowserControlSite(QWebEngineProfile* pProfile, CImpIDispatch* pExternal,
+                                         const QMap<QString, QString>& tileServers, QObject* pParent)
     : QWebEnginePage(pProfile, pParent)
 {
     if (pExternal) {
@@ -89,13 +90,32 @@ CBrowserControlSite::CBrowserControlSite(QWebEngineProfile* pProfile, CImpIDispa
         m_channel.registerObject(QStringLiteral("external"), pExternal);
         setWebChannel(&m_channel, QWebEngineScript::MainWorld);
     }
+    InsertScript(QStringLiteral("deruziz-external"), ExternalScript(pExternal != nullptr));
+    const QString strTiles = TileScript(tileServers);
+    if (!strTiles.isEmpty())
+        InsertScript(QStringLiteral("deruziz-tiles"), strTiles);
+}
+
+void CBrowserControlSite::InsertScript(const QString& strName, const QString& strSource)
+{
     QWebEngineScript script;
-    script.setName(QStringLiteral("deruziz-external"));
+    script.setName(strName);
     script.setInjectionPoint(QWebEngineScript::DocumentCreation);
     script.setWorldId(QWebEngineScript::MainWorld);
     script.setRunsOnSubFrames(false);
-    script.setSourceCode(ExternalScript(pExternal != nullptr));
+    script.setSourceCode(strSource);
     scripts().insert(script);
+}
+
+QString CBrowserControlSite::TileScript(const QMap<QString, QString>& tileServers)
+{
+    if (tileServers.isEmpty())
+        return QString();
+    QJsonObject tiles;
+    for (auto it = tileServers.cbegin(); it != tileServers.cend(); ++it)
+        tiles.insert(it.key(), it.value());
+    return QStringLiteral("window.DERUZIZ_TILES = %1;")
+        .arg(QString::fromUtf8(QJsonDocument(tiles).toJson(QJsonDocument::Compact)));
 }
 
 CBrowserControlSite::~CBrowserControlSite()
@@ -219,7 +239,6 @@ public:
         pSettings->setAttribute(QWebEngineSettings::ShowScrollBars, false);
         pSettings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
         pSettings->setAttribute(QWebEngineSettings::ErrorPageEnabled, true);
-        InjectTileOverrides();
     }
 
     QWebEngineProfile* Get() { return &m_profile; }
@@ -236,22 +255,6 @@ public:
     }
 
 private:
-    // The live map merges window.DERUZIZ_TILES over its own tile addresses.
-    void InjectTileOverrides()
-    {
-        const QJsonObject overrides = MapSettings::TileOverrides();
-        if (overrides.isEmpty())
-            return;
-        QWebEngineScript script;
-        script.setName(QStringLiteral("deruziz-tiles"));
-        script.setInjectionPoint(QWebEngineScript::DocumentCreation);
-        script.setWorldId(QWebEngineScript::MainWorld);
-        script.setRunsOnSubFrames(false);
-        script.setSourceCode(QStringLiteral("window.DERUZIZ_TILES = %1;")
-                                 .arg(QString::fromUtf8(QJsonDocument(overrides).toJson(QJsonDocument::Compact))));
-        m_profile.scripts()->insert(script);
-    }
-
     // Declared first: the profile, which refers to it, goes first.
     CResSchemeHandler m_schemeHandler;
     QWebEngineProfile m_profile;
@@ -268,7 +271,8 @@ QWebEngineProfile* CBrowserOccManager::Profile()
 
 CBrowserOccManager::~CBrowserOccManager() = default;
 
-std::unique_ptr<CBrowserControlSite> CBrowserOccManager::CreateSite(CImpIDispatch* pExternal)
+std::unique_ptr<CBrowserControlSite> CBrowserOccManager::CreateSite(CImpIDispatch* pExternal,
+                                                                    const QMap<QString, QString>& tileServers)
 {
-    return std::make_unique<CBrowserControlSite>(Profile(), pExternal);
+    return std::make_unique<CBrowserControlSite>(Profile(), pExternal, tileServers);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QPointer>
 #include <QUrl>
 #include <QWebChannel>
@@ -21,8 +22,10 @@ class CBrowserControlSite : public QWebEnginePage
     Q_OBJECT
 public:
     // pExternal (may be null) is the page's window.external; the page holds one reference to
-    // it for as long as the page lives.
-    CBrowserControlSite(QWebEngineProfile* pProfile, CImpIDispatch* pExternal, QObject* pParent = nullptr);
+    // it for as long as the page lives. The live map takes its tile addresses from
+    // tileServers (layer -> address) where they name a layer.
+    CBrowserControlSite(QWebEngineProfile* pProfile, CImpIDispatch* pExternal,
+                        const QMap<QString, QString>& tileServers = {}, QObject* pParent = nullptr);
     ~CBrowserControlSite() override;
 
     static constexpr const char* kAlertCaption = "自定义浏览器";
@@ -37,6 +40,9 @@ public:
     // The text injected into every page before its own script runs: the web channel client and
     // window.external over it (with the members of the object), or nothing without an object.
     static QString ExternalScript(bool bHasExternal);
+    // The text that hands the tile addresses to the live map, which merges them over its own;
+    // nothing without addresses.
+    static QString TileScript(const QMap<QString, QString>& tileServers);
 
 Q_SIGNALS:
     // A navigation of the view to one of the program's pages is about to start.
@@ -51,6 +57,8 @@ protected:
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
+    void InsertScript(const QString& strName, const QString& strSource);
+
     QWebChannel m_channel;
     QPointer<CImpIDispatch> m_pExternal;
 };
@@ -68,9 +76,10 @@ public:
     CBrowserOccManager(const CBrowserOccManager&) = delete;
     CBrowserOccManager& operator=(const CBrowserOccManager&) = delete;
 
-    // A new page for a view, showing pExternal (may be null) as window.external; the caller
-    // owns it and must delete it before this manager.
-    std::unique_ptr<CBrowserControlSite> CreateSite(CImpIDispatch* pExternal);
+    // A new page for a view, showing pExternal (may be null) as window.external and the live
+    // map with tileServers; the caller owns it and must delete it before this manager.
+    std::unique_ptr<CBrowserControlSite> CreateSite(CImpIDispatch* pExternal,
+                                                    const QMap<QString, QString>& tileServers);
 
     // Made on first use: starting the web engine is the slowest step of the program's start.
     QWebEngineProfile* Profile();

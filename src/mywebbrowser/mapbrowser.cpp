@@ -21,9 +21,10 @@ namespace {
 class CMapBrowser final : public QObject, public IMapBrowser
 {
 public:
-    CMapBrowser(CGoogleMapView* pView, CImpIDispatch* pExternal) : m_pView(pView)
+    CMapBrowser(CGoogleMapView* pView, CImpIDispatch* pExternal, const QMap<QString, QString>& tileServers)
+        : m_pView(pView)
     {
-        m_pSite = m_occManager.CreateSite(pExternal);
+        m_pSite = m_occManager.CreateSite(pExternal, tileServers);
         m_pSite->setBackgroundColor(Qt::black);
         connect(m_pSite.get(), &CBrowserControlSite::BeforeNavigate, this, [this](const QUrl& url) {
             m_bNavigatePending = true;
@@ -103,11 +104,11 @@ private:
 
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) IMapBrowser* DeruzizCreateMapBrowser(CGoogleMapView* pView,
-                                                                                     CImpIDispatch* pExternal)
+extern "C" __attribute__((visibility("default"))) IMapBrowser*
+DeruzizCreateMapBrowser(CGoogleMapView* pView, CImpIDispatch* pExternal, const QMap<QString, QString>& tileServers)
 {
     // The res: scheme must be known before the first web engine object exists.
     static const bool bRegistered = (CResSchemeHandler::RegisterScheme(), true);
     Q_UNUSED(bRegistered);
-    return new CMapBrowser(pView, pExternal);
+    return new CMapBrowser(pView, pExternal, tileServers);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
 
 class CGoogleMapView;
@@ -26,6 +27,8 @@ public:
 };
 
 // The module's one exported function: the browser for a view, a child of that view, whose
-// pages reach pExternal (may be null) as window.external.
-using PFN_CREATEMAPBROWSER = IMapBrowser* (*)(CGoogleMapView* pView, CImpIDispatch* pExternal);
+// pages reach pExternal (may be null) as window.external and whose live map takes its tile
+// addresses from tileServers (layer -> address).
+using PFN_CREATEMAPBROWSER = IMapBrowser* (*)(CGoogleMapView* pView, CImpIDispatch* pExternal,
+                                              const QMap<QString, QString>& tileServers);
 #define DERUZIZ_CREATE_MAP_BROWSER "DeruzizCreateMapBrowser"

@@ -14,6 +14,7 @@
 
 #include <vlc/vlc.h>
 
+#include <algorithm>
 #include <memory>
 #include <thread>
 
@@ -67,6 +68,21 @@ protected:
 };
 
 } // namespace
+
+TEST(VideoPlayer, TakesOverThePreStartedEngineWithItsVideoOutput)
+{
+    CVideoPlayerImpl::PreStart(CVideoPlayerImpl::ProgramArgs("xcb_x11"));
+    VideoWindow window;
+    CVideoPlayer player;
+    const std::vector<std::string>& args = player.Arguments();
+    EXPECT_NE(std::find(args.begin(), args.end(), "--vout=xcb_x11"), args.end());
+    player.SetOutputWindow(static_cast<unsigned long>(window.winId()));
+    player.OpenMedia(QFile::encodeName(TestClips::Make(TestClips::Mp4H264, 3)).constData());
+    player.Play();
+    EXPECT_TRUE(WaitFor([&] { return player.GetTime() > 200; }));
+    // Taken once: the next engine starts with the program's own arguments.
+    EXPECT_EQ(CVideoPlayer().Arguments(), CVideoPlayerImpl::ProgramArgs(""));
+}
 
 TEST_P(VideoPlayerTest, PlaysWithSaneLengthAndTime)
 {

@@ -1,8 +1,9 @@
-// The live map's tiles: the addresses come from the user's configuration file, what was fetched
+// The live map's tiles: the addresses come from the user's settings file, what was fetched
 // once is kept on disk for the next run, and tiles that cannot be had are said so on the map.
 // A tile server on 127.0.0.1 counts what it is asked; each run of the map is a process of its own.
 #include <gtest/gtest.h>
 
+#include "desktop/settingsreader.h"
 #include "framework/controlid.h"
 #include "googlemapview.h"
 #include "mywebbrowser/impidispatch.h"
@@ -73,8 +74,11 @@ class CMapHost : public QWidget, public IMapPageHost
 public:
     explicit CMapHost(CImpIDispatch* pExternal)
     {
+        CSettingsReader settings;
+        settings.Read(CSettingsReader::DefaultPath());
         m_mapView.SetNotifyTarget(this);
         m_mapView.SetExternal(pExternal);
+        m_mapView.SetTileServers(settings.Settings().m_mapTileServers);
         setFixedSize(960, 600);
         auto* pPlaceholder = new QWidget(this);
         SetDlgCtrlID(pPlaceholder, IDC_MAP);
