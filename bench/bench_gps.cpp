@@ -1,6 +1,6 @@
 // Loading a clip's GPS log happens on the UI thread before the map is chosen, so it has to
 // be quick even for a long log: parse throughput in MB/s and the time for a 24-hour log.
-#include "gpstrack.h"
+#include "logic/gpstrack.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,8 +3,8 @@
 // has to match without regard to case for every clip. The figures to compare are the bare
 // scan (read each folder once, stat each clip) and the two AddFolder runs: into an empty
 // list, and the same folder again into the full list (every clip a duplicate).
-#include "folderscan.h"
-#include "video.h"
+#include "logic/folderscan.h"
+#include "logic/video.h"
 
 #include <benchmark/benchmark.h>
 

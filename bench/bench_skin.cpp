@@ -4,10 +4,10 @@
 //
 //   bench_skin [benchmark options]      (uses Qt's offscreen platform unless told otherwise)
 
-#include "bitmapslider.h"
+#include "skin/bitmapslider.h"
 #include "framework/resources.h"
-#include "memdc.h"
-#include "meter.h"
+#include "skin/memdc.h"
+#include "skin/meter.h"
 
 #include <benchmark/benchmark.h>
 

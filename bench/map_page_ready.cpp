@@ -3,9 +3,9 @@
 //   map_page_ready [--runs N] [--screenshots DIR]
 #include "framework/controlid.h"
 #include "framework/messages.h"
-#include "googlemapview.h"
-#include "mywebbrowser/impidispatch.h"
-#include "player_app.h"
+#include "map/googlemapview.h"
+#include "map/mywebbrowser/impidispatch.h"
+#include "app/player_app.h"
 #include "waitfor.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 // libFuzzer target for the GPS log: the tokenizer, the line parse and loading a track from a
 // file. The file is read back through the track's own block reader and compared with a
 // plain split of the same bytes, under read limits that the input itself chooses.
-#include "gpstrack.h"
+#include "logic/gpstrack.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "framework/filereport.h"
 
-#include "framework/fileerror.h"
+#include "framework/core/fileerror.h"
 
 #include <QApplication>
 #include <QMessageBox>

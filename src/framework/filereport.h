@@ -14,7 +14,7 @@ void ReportFileErrors(QWidget* pOwner, const std::vector<CFileException>& errors
 template <class Body>
 void RunReportingFileErrors(QWidget* pOwner, Body&& body);
 
-#include "framework/fileerror.h"
+#include "framework/core/fileerror.h"
 
 template <class Body>
 void RunReportingFileErrors(QWidget* pOwner, Body&& body)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "folderscanjob.h"
+#include "window/folderscanjob.h"
 
 #include <QObject>
 

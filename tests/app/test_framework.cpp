@@ -2,12 +2,12 @@
 
 #include "framework/controlid.h"
 #include "framework/dialogtemplate.h"
-#include "framework/fileerror.h"
+#include "framework/core/fileerror.h"
 #include "framework/filereport.h"
 #include "framework/instancelock.h"
 #include "framework/messages.h"
 #include "framework/resources.h"
-#include "player_app.h"
+#include "app/player_app.h"
 #include "boxcatcher.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/dialogtemplate.h"
-#include "mpris/mprisservice.h"
+#include "desktop/mpris/mprisservice.h"
 #include "playerprocess.h"
 #include "resource.h"
 #include "waitfor.h"

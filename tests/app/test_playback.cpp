@@ -2,10 +2,10 @@
 // engine and the real map pages.
 #include <gtest/gtest.h>
 
-#include "framework/fileerror.h"
+#include "framework/core/fileerror.h"
 #include "waitfor.h"
-#include "mywebbrowser/impidispatch.h"
-#include "player_dlg.h"
+#include "map/mywebbrowser/impidispatch.h"
+#include "window/player_dlg.h"
 #include "resource.h"
 #include "testclips.h"
 #include "whenmodal.h"

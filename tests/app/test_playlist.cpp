@@ -4,8 +4,8 @@
 
 #include "boxcatcher.h"
 #include "waitfor.h"
-#include "mywebbrowser/impidispatch.h"
-#include "player_dlg.h"
+#include "map/mywebbrowser/impidispatch.h"
+#include "window/player_dlg.h"
 #include "testclips.h"
 #include "whenmodal.h"
 #include "wiredwindow.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "player_dlg.h"
+#include "window/player_dlg.h"
 #include "waitfor.h"
 #include "testclips.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gpspoint.h"
+#include "logic/gpspoint.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "folderscan.h"
-#include "logpath.h"
-#include "video.h"
+#include "logic/folderscan.h"
+#include "logic/logpath.h"
+#include "logic/video.h"
 
 #include "scratchdir.h"
 

@@ -1,4 +1,4 @@
-#include "gpstrack.h"
+#include "logic/gpstrack.h"
 #include "recordcheck.h"
 
 #include <gtest/gtest.h>

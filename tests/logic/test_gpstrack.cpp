@@ -1,7 +1,7 @@
-#include "gpstrack.h"
+#include "logic/gpstrack.h"
 #include "recordcheck.h"
 
-#include "framework/fileerror.h"
+#include "framework/core/fileerror.h"
 #include "scratchdir.h"
 
 #include <gtest/gtest.h>

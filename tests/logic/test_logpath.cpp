@@ -1,6 +1,6 @@
-#include "logpath.h"
+#include "logic/logpath.h"
 
-#include "framework/fileerror.h"
+#include "framework/core/fileerror.h"
 #include "scratchdir.h"
 
 #include <gtest/gtest.h>

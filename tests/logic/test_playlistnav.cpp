@@ -1,5 +1,5 @@
-#include "playlistnav.h"
-#include "video.h"
+#include "logic/playlistnav.h"
+#include "logic/video.h"
 
 #include <gtest/gtest.h>
 

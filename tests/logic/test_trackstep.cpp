@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "gpspoint.h"
-#include "trackstep.h"
+#include "logic/gpspoint.h"
+#include "logic/trackstep.h"
 
 #include <clocale>
 #include <cmath>

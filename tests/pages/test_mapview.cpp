@@ -6,8 +6,8 @@
 #include "framework/controlid.h"
 #include "framework/messages.h"
 #include "framework/resources.h"
-#include "googlemapview.h"
-#include "mywebbrowser/impidispatch.h"
+#include "map/googlemapview.h"
+#include "map/mywebbrowser/impidispatch.h"
 #include "boxcatcher.h"
 #include "waitfor.h"
 

@@ -5,8 +5,8 @@
 
 #include "desktop/settingsreader.h"
 #include "framework/controlid.h"
-#include "googlemapview.h"
-#include "mywebbrowser/impidispatch.h"
+#include "map/googlemapview.h"
+#include "map/mywebbrowser/impidispatch.h"
 #include "resource.h"
 
 #include <QBuffer>

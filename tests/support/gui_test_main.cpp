@@ -2,7 +2,7 @@
 
 #include <QApplication>
 
-#include "player_app.h"
+#include "app/player_app.h"
 
 int main(int argc, char** argv)
 {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "mywebbrowser/impidispatch.h"
-#include "player_dlg.h"
+#include "map/mywebbrowser/impidispatch.h"
+#include "window/player_dlg.h"
 
 #include <QTest>
 

@@ -3,8 +3,8 @@
 #include "skintest.h"
 
 #include "framework/resources.h"
-#include "meter.h"
-#include "needleframes.h"
+#include "skin/meter.h"
+#include "skin/generated/needleframes.h"
 
 #include <QAccessible>
 #include <QAccessibleValueInterface>

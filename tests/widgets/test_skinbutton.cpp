@@ -2,9 +2,9 @@
 
 #include "skintest.h"
 
-#include "bkdialog.h"
+#include "skin/bkdialog.h"
 #include "framework/resources.h"
-#include "skinbutton.h"
+#include "skin/skinbutton.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>

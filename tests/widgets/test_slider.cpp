@@ -2,7 +2,7 @@
 
 #include "skintest.h"
 
-#include "bitmapslider.h"
+#include "skin/bitmapslider.h"
 #include "framework/controlid.h"
 #include "framework/resources.h"
 

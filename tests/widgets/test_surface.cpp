@@ -2,10 +2,10 @@
 
 #include "skintest.h"
 
-#include "bkdialog.h"
+#include "skin/bkdialog.h"
 #include "framework/resources.h"
-#include "memdc.h"
-#include "transparentstatic.h"
+#include "skin/memdc.h"
+#include "skin/transparentstatic.h"
 
 #include <QAccessible>
 #include <QFontMetrics>

@@ -6,7 +6,7 @@
 // The optional preview shows frames 0, 30, 60, 90 and 120 side by side, enlarged.
 // Without a readable dial picture the needle is rendered over a black 180 x 111 face.
 
-#include "needleframes.h"
+#include "skin/generated/needleframes.h"
 
 #include <QColor>
 #include <QFile>

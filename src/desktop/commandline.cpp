@@ -1,0 +1,73 @@
+#include "desktop/commandline.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+
+Q_LOGGING_CATEGORY(lcCli, "deruziz.cli", QtWarningMsg)
+
+namespace {
+
+constexpr const char* kProgram = "deruziz";
+
+void PrintHelp(const QCommandLineParser& parser)
+{
+    // Without an application object the parser cannot name the program in its usage line.
+    QString strHelp = parser.helpText();
+    strHelp = QStringLiteral("Usage: %1 [options] [PATH...]").arg(QLatin1String(kProgram)) +
+              strHelp.mid(strHelp.indexOf(QLatin1Char('\n')));
+    std::fputs(qPrintable(strHelp), stdout);
+}
+
+} // namespace
+
+bool CCommandLine::Parse(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QFile::decodeName(argv[i]);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Plays car-camcorder clips and follows their GPS logs on a map."));
+    const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
+                                        QStringLiteral("Displays this help."));
+    parser.addOption(helpOption);
+    const QCommandLineOption versionOption({QStringLiteral("v"), QStringLiteral("version")},
+                                           QStringLiteral("Displays the version."));
+    parser.addOption(versionOption);
+    parser.addPositionalArgument(
+        QStringLiteral("PATH"),
+        QStringLiteral("A clip to open (the last one given plays), or a folder whose clips go to the play list."),
+        QStringLiteral("[PATH...]"));
+
+    if (!parser.parse(arguments)) {
+        std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", kProgram, qPrintable(parser.errorText()), kProgram);
+        m_nExitCode = 1;
+        return false;
+    }
+    if (parser.isSet(helpOption)) {
+        PrintHelp(parser);
+        return false;
+    }
+    if (parser.isSet(versionOption)) {
+        std::printf("%s %s\n", kProgram, DERUZIZ_VERSION);
+        return false;
+    }
+
+    const QStringList positional = parser.positionalArguments();
+    m_bPathArguments = !positional.isEmpty();
+    for (const QString& strArg : positional) {
+        const QFileInfo info(strArg);
+        if (strArg.isEmpty() || !info.exists()) {
+            std::fprintf(stderr, "%s: %s: no such file or folder\n", kProgram, qPrintable(strArg));
+            continue;
+        }
+        // Another copy, with its own working folder, may be the one that opens it.
+        m_paths.push_back(QFile::encodeName(QDir::cleanPath(info.absoluteFilePath())).toStdString());
+    }
+    return true;
+}

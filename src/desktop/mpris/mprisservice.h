@@ -1,0 +1,73 @@
+#pragma once
+
+#include "desktop/mpris/playercontrol.h"
+
+#include <QDBusConnection>
+#include <QObject>
+#include <QTimer>
+#include <QVariantMap>
+
+#include <cstdint>
+#include <memory>
+
+// The player as the desktop's media controls and media keys see it: the MPRIS 2 interfaces at
+// /org/mpris/MediaPlayer2 under the name org.mpris.MediaPlayer2.deruziz. It drives the window
+// through IPlayerControl only and announces what changes there.
+class CMprisService : public QObject, private IPlayerObserver
+{
+    Q_OBJECT
+public:
+    static const QString s_strServiceName;
+    static const QString s_strObjectPath;
+
+    // Registers the service for the player on the connection (the session bus unless told):
+    // null, with nothing registered, when there is no bus or the name is taken (another copy).
+    static std::unique_ptr<CMprisService> Attach(IPlayerControl& control,
+                                                 const QDBusConnection& connection = QDBusConnection::sessionBus());
+    ~CMprisService() override;
+
+    CMprisService(const CMprisService&) = delete;
+    CMprisService& operator=(const CMprisService&) = delete;
+
+    // Runs the command once the call has its answer: a command may open a message box, and
+    // the caller is not to wait for the user, nor lose the answer to Quit.
+    void Defer(void (IPlayerControl::*pfnCommand)());
+
+    QString GetPlaybackStatus() const;
+    QVariantMap GetMetadata() const;
+    double GetVolume() const;
+    void SetVolume(double dVolume);
+    std::int64_t GetPositionUs() const;
+
+private:
+    CMprisService(IPlayerControl& control, const QDBusConnection& connection);
+
+    void OnStatusChanged() override;
+    void OnClipChanged() override;
+    void OnVolumeChanged() override;
+
+    // Takes the clip's length once the engine knows it.
+    void RefreshLength();
+    // Sends PropertiesChanged with what differs from what was announced last.
+    void AnnounceChanges();
+    void OnLengthPoll();
+
+    IPlayerControl& m_control;
+    QDBusConnection m_connection;
+    bool m_bObjectRegistered = false;
+    bool m_bServiceRegistered = false;
+
+    // The clip's number in this run (0 before the first) and its length once known.
+    int m_nTrack = 0;
+    std::int64_t m_nLengthMs = 0;
+
+    // What the last PropertiesChanged (or the start) told the bus.
+    QString m_strAnnouncedStatus;
+    int m_nAnnouncedTrack = 0;
+    std::int64_t m_nAnnouncedLengthMs = 0;
+    int m_nAnnouncedVolume = 0;
+
+    // The engine learns the length only after playing starts; it is asked a few times then.
+    QTimer m_lengthPoll;
+    int m_nLengthPolls = 0;
+};

@@ -1,0 +1,62 @@
+#include "logic/video.h"
+
+#include "logic/folderscan.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <utility>
+
+const CVideoEntry& CVideoList::GetAt(int i) const
+{
+    return m_entries.at(static_cast<std::size_t>(i));
+}
+
+void CVideoList::RemoveAt(int i)
+{
+    if (i < 0 || i >= GetCount())
+        throw std::out_of_range("CVideoList::RemoveAt");
+    m_paths.erase(m_entries[static_cast<std::size_t>(i)].m_strPath);
+    m_entries.erase(m_entries.begin() + i);
+}
+
+bool CVideoList::IsInPlayList(const std::string& path) const
+{
+    return m_paths.count(path) != 0;
+}
+
+bool CVideoList::Append(CVideoEntry entry)
+{
+    if (!m_paths.insert(entry.m_strPath).second)
+        return false;
+    m_entries.push_back(std::move(entry));
+    return true;
+}
+
+int CVideoList::Append(std::vector<CVideoEntry>&& entries)
+{
+    // Grow geometrically: many small batches must not reallocate each time.
+    const std::size_t nNeeded = m_entries.size() + entries.size();
+    if (nNeeded > m_entries.capacity())
+        m_entries.reserve(std::max(nNeeded, 2 * m_entries.size()));
+    if (nNeeded > m_paths.bucket_count() * m_paths.max_load_factor())
+        m_paths.reserve(std::max(nNeeded, 2 * m_paths.size()));
+    int nAppended = 0;
+    for (CVideoEntry& entry : entries) {
+        if (Append(std::move(entry)))
+            ++nAppended;
+    }
+    entries.clear();
+    return nAppended;
+}
+
+CFolderScanResult CVideoList::AddFolder(const std::string& folder)
+{
+    return AddFolder(folder, CScanHooks());
+}
+
+CFolderScanResult CVideoList::AddFolder(const std::string& folder, const CScanHooks& hooks)
+{
+    CFolderScanResult result = ScanFolder(folder, hooks);
+    Append(std::move(result.m_clips));
+    return result;
+}

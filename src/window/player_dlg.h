@@ -1,0 +1,240 @@
+#pragma once
+
+#include "skin/bitmapslider.h"
+#include "skin/bkdialog.h"
+#include "window/folderaddqueue.h"
+#include "framework/windowtimers.h"
+#include "logic/gpstrack.h"
+#include "logic/clipstart.h"
+#include "map/googlemapview.h"
+#include "skin/meter.h"
+#include "desktop/mpris/playercontrol.h"
+#include "map/mywebbrowser/impidispatch.h"
+#include "skin/skinbutton.h"
+#include "logic/playlistnav.h"
+#include "skin/transparentstatic.h"
+#include "logic/video.h"
+#include "skin/videolistctrl.h"
+#include "engine/videoplayer.h"
+
+#include <QDialog>
+#include <QIcon>
+#include <QLabel>
+#include <QPoint>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QMenu;
+class CImpIDispatch;
+class CMprisService;
+
+// System commands of the window menu.
+constexpr UINT IDM_ABOUTBOX = 0x0010;
+constexpr UINT SC_MOVE = 0xF010;
+constexpr UINT SC_MINIMIZE = 0xF020;
+constexpr UINT SC_CLOSE = 0xF060;
+
+// The About box, built from template 100.
+class CAboutDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit CAboutDlg(QWidget* pParent = nullptr);
+    int DoModal() { return exec(); }
+};
+
+// The program's only window: a fixed-size, captionless, skinned dialog.
+class CPlayerDlg : public CBkDialog, public IMapPageHost, public IPlayerControl
+{
+    Q_OBJECT
+public:
+    explicit CPlayerDlg(QWidget* pParent = nullptr);
+    ~CPlayerDlg() override;
+
+    // The object the map pages reach as window.external; set before the window is created.
+    void SetExternalDispatch(CImpIDispatch* pExternal);
+    // The tile addresses the user set for the map (layer -> address); before the window is created.
+    void SetTileServers(const QMap<QString, QString>& tileServers);
+
+    // Creates the controls from the template and initialises the window (once).
+    void Create();
+    int DoModal();
+
+    // The window menu that a frameless window lacks; built in OnInitDialog.
+    QMenu* GetSystemMenu() const { return m_pSystemMenu.get(); }
+    void OnSysCommand(UINT nID);
+
+    // Opens a clip by its full path (UTF-8): reads its GPS log, loads the video without
+    // starting it and shows the map page; the page-wait timer starts the video.
+    // Throws CFileException, before anything has changed, when the clip cannot be opened.
+    void OpenClip(const std::string& strPath);
+    void OnLoadFile();
+    void OnPlay();
+    void OnPauseResume();
+    void OnStop();
+    void OnTimer(UINT nIDEvent);
+    // The path as the engine takes it.
+    static std::string ToUtf8(const std::string& strPath);
+
+    // The desktop's media controls.
+    void PlayPause() override;
+    void Play() override;
+    void Pause() override;
+    void Stop() override;
+    void Next() override;
+    void Previous() override;
+    void Raise() override;
+    void Quit() override;
+    Status GetStatus() const override;
+    QString GetClipPath() const override;
+    std::int64_t GetLengthMs() const override;
+    std::int64_t GetPositionMs() const override;
+    int GetVolume() const override;
+    void SetVolume(int nVolume) override;
+    void SetObserver(IPlayerObserver* pObserver) override;
+
+    // Opens what a command line or another copy hands over, as the user would: each folder is
+    // added to the play list in the order given (and the list's first entry selected once they
+    // are in), and the last clip opens. Paths are UTF-8 and exist.
+    void OpenPaths(const std::vector<std::string>& paths);
+
+    // The play list's commands.
+    void OnAddFolder();
+    void OnRemove();
+    void OnPrevPage();
+    void OnNextPage();
+    void OnPlaySelected();
+    void OnPrevClip();
+    void OnNextClip();
+    void OnDblclkList(CVideoListCtrl& list);
+    // Draws page nPage of the play list into both views; both selections are lost.
+    void ShowPage(int nPage);
+    // Adds a folder's clips as the add-folder command does once its dialog is answered: the
+    // scan runs off the window's thread and the list grows when it ends.
+    // bSelectFirst: select the list's first entry once every queued folder is in.
+    void StartAddFolder(const std::string& strFolder, bool bSelectFirst = false);
+    bool IsScanning() const { return m_addQueue.IsScanning(); }
+    // What scans a folder (tests hand in a slow one).
+    void SetFolderScanner(FolderScanner fnScan);
+
+    // Run on libVLC's event thread: they hand time changes, errors and the end of the media to
+    // the GUI thread.
+    static void OnVideoEvent(const libvlc_event_t* pEvent, void* pUser);
+    static void OnVideoError(const libvlc_event_t* pEvent, void* pUser);
+    static void OnVideoEnd(const libvlc_event_t* pEvent, void* pUser);
+    void UpdateTimeDisplay();
+    // The line shown in the video area while the current clip cannot be played.
+    static QString CannotPlayText();
+
+    // The map page's calls (window.external).
+    void ShowScriptTestMessage() override;
+    void SendStartPoint() override;
+    void OnGpsPageInitialized() override;
+
+    const CClipStartState& ClipState() const { return m_clip; }
+
+    static QString FormatTimeText(std::int64_t nElapsedMs, std::int64_t nLengthMs);
+    static int ProgressPercent(std::int64_t nTimeMs, std::int64_t nLengthMs);
+
+protected:
+    BOOL OnInitDialog();
+    void DoDataExchange();
+    bool event(QEvent* pEvent) override;
+    void paintEvent(QPaintEvent* pEvent) override;
+    void mousePressEvent(QMouseEvent* pEvent) override;
+    void mouseMoveEvent(QMouseEvent* pEvent) override;
+    void mouseReleaseEvent(QMouseEvent* pEvent) override;
+    void keyPressEvent(QKeyEvent* pEvent) override;
+    void timerEvent(QTimerEvent* pEvent) override;
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+
+private:
+    void OnLButtonDown(QMouseEvent* pEvent);
+    void OnSetFocus();
+    void OnSliderMoved(quintptr wParam, qintptr lParam);
+    qintptr OnMapDocumentComplete();
+    qintptr OnMapNavigateComplete();
+    qintptr OnMapBeforeNavigate();
+    qintptr OnMapLoadComplete();
+    void TraceNav(const QString& strText);
+    void ShowSystemMenu(const QPoint& ptGlobal);
+    void SetupButtons();
+    static void SetUpSlider(CBitmapSlider& slider, UINT nChannel, UINT nActiveChannel, const QString& strName);
+    void ShowIdlePicture();
+    void SetUpScanNote();
+    // The engine is done with clip nMediaSerial: it failed on it, or reached its end.
+    void OnMediaDone(unsigned nMediaSerial, bool bFailed);
+    void ShowCannotPlay();
+    // Steps the clip-start rule and carries out what it asks.
+    void Dispatch(EClipEvent event);
+    // Returns whether the track's cursor should be checked for its end.
+    bool Apply(EClipAction action);
+    void ShowCurrentRecord();
+    void ResetDisplays();
+    // Where the idle picture draws its "Load a clip" button, in the video area's coordinates.
+    QRect IdleLoadButtonRect() const;
+    void CreateMapView();
+    void ReadTrack();
+    CListState ListState() const;
+    void ApplyListCommand(const CListCommandResult& result);
+    void OpenEntry(int nEntry);
+    void OnScanFinished();
+    void ShowScanProgress(qulonglong nFound);
+    std::array<CSkinButton*, 12> Buttons();
+
+public:
+    CGPSPoint m_startPoint;
+    std::unique_ptr<CGPSTrack> m_pTrack;
+    BOOL m_bFirstFocus = TRUE;
+    CVideoListCtrl m_listRight;
+    CVideoListCtrl m_listLeft;
+    CTransparentStatic m_timeText;
+    CTransparentStatic m_northText;
+    CTransparentStatic m_eastText;
+    CMeter m_meter;
+    QLabel m_videoArea;
+    CBitmapSlider m_seekSlider;
+    CBitmapSlider m_volumeSlider;
+    QIcon m_hIcon;
+    int m_nActiveList = 1;
+    int m_nPage = 0;
+    CSkinButton m_btnClose, m_btnPause, m_btnPlay, m_btnStop, m_btnPrevClip, m_btnNextClip, m_btnLoad,
+        m_btnAddFolder, m_btnRemove, m_btnPlaySelected, m_btnPrevPage, m_btnNextPage;
+    CVideoPlayer m_player;
+    std::int64_t m_nLength = 0;
+    CVideoList m_entries;
+    CGoogleMapView m_mapView;
+
+private:
+    // When the clip starts and when its tracking runs; only Dispatch changes it.
+    CClipStartState m_clip;
+    bool m_bCreated = false;
+    bool m_bShownOnce = false;
+    bool m_bMapViewPending = false;
+    std::unique_ptr<QMenu> m_pSystemMenu;
+    CWindowTimers m_timers;
+    CFolderAddQueue m_addQueue;
+    QString m_strClipPath;
+    IPlayerObserver* m_pObserver = nullptr;
+    // Over the play list while a scan runs: the busy cursor and the count found so far.
+    QLabel m_scanNote;
+    // Set once the engine has shown a time above zero of the current clip: a clip that ends
+    // without one could not be played.
+    std::atomic<bool> m_bMediaPlayed{false};
+    // Counts the clips given to the engine, so that an error reported for an earlier one
+    // is not shown for the current one.
+    std::atomic<unsigned> m_nMediaSerial{0};
+    // Set while a time update is queued for the GUI thread, so that a burst of engine
+    // events costs one update.
+    std::atomic<bool> m_bTimeUpdateQueued{false};
+    // Dragging by hand where the window system offers no move of its own.
+    bool m_bDragging = false;
+    QPoint m_ptDragOffset;
+    // The desktop's media controls; last, so that it goes first.
+    std::unique_ptr<CMprisService> m_pMpris;
+};

@@ -1,0 +1,381 @@
+// The main window's playback and position tracking: opening a clip, the page wait that
+// starts it, the one-second position steps, the transport buttons and the time display.
+#include "window/player_dlg.h"
+
+#include "framework/core/fileerror.h"
+#include "framework/filereport.h"
+#include "framework/messages.h"
+#include "framework/resources.h"
+#include "logic/logpath.h"
+#include "app/player_app.h"
+#include "resource.h"
+#include "logic/trackstep.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QSortFilterProxyModel>
+#include <QFileSystemModel>
+#include <QTimerEvent>
+
+#include <vlc/vlc.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+
+namespace {
+
+constexpr int kPageWaitPeriodMs = 500;
+constexpr int kPositionPeriodMs = 1000;
+
+const QString kLiveMapPage = QStringLiteral("GPS_VIEW.HTML");
+const QString kErrorPage = QStringLiteral("ERROR.HTML");
+
+// The load dialog lists folders and the clips whose names end in .MOV, .AVI or .MP4 in any
+// letter case; a name filter alone would be case-sensitive here.
+class CClipFilter : public QSortFilterProxyModel
+{
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+protected:
+    bool filterAcceptsRow(int nRow, const QModelIndex& parent) const override
+    {
+        const auto* pModel = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (!pModel)
+            return true;
+        const QModelIndex index = pModel->index(nRow, 0, parent);
+        if (pModel->isDir(index))
+            return true;
+        const QString name = pModel->fileName(index);
+        for (const char* pszExtension : {".mov", ".avi", ".mp4"}) {
+            if (name.endsWith(QLatin1String(pszExtension), Qt::CaseInsensitive))
+                return true;
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+std::string CPlayerDlg::ToUtf8(const std::string& strPath)
+{
+    // Paths are UTF-8 already. libVLC turns a path into a URL itself, so nothing is escaped
+    // here; a relative path is made absolute so that its URL names the same file.
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(strPath, ec);
+    return ec ? strPath : absolute.string();
+}
+
+void CPlayerDlg::OpenClip(const std::string& strPath)
+{
+    const std::string strLogPath = GetGpsLogPath(strPath, "LOG");
+
+    m_pTrack.reset();
+    Dispatch(EClipEvent::ClipOpened);
+    m_pTrack = std::make_unique<CGPSTrack>(strLogPath);
+
+    const std::string strUtf8 = ToUtf8(strPath);
+    m_player.OpenMedia(strUtf8.c_str());
+    ++m_nMediaSerial;
+    m_bMediaPlayed = false;
+    ShowIdlePicture();
+    m_videoArea.unsetCursor();
+
+    m_startPoint.m_bValid = false;
+    m_strClipPath = QString::fromStdString(strPath);
+    if (m_pObserver)
+        m_pObserver->OnClipChanged();
+
+    std::optional<CFileException> readError;
+    if (m_pTrack->IsOpen()) {
+        try {
+            ReadTrack();
+        } catch (const CFileException& error) {
+            // The records read so far make the track; the user hears of the rest below.
+            readError = error;
+        }
+    }
+    if (m_startPoint.m_bValid) {
+        m_mapView.NavigateResource(kLiveMapPage);
+        m_pTrack->Rewind();
+    } else {
+        m_mapView.NavigateResource(kErrorPage);
+        // Nothing of the previous clip's position may stay on screen for a clip without one.
+        m_eastText.setText(QString());
+        m_northText.setText(QString());
+        m_meter.SetPos(0);
+    }
+    if (readError)
+        throw *readError;
+}
+
+void CPlayerDlg::ReadTrack()
+{
+    bool bFound = false;
+    while (m_pTrack->ReadNextRecord()) {
+        if (bFound)
+            continue;
+        const CGPSPoint* pPoint = m_pTrack->GetCurrent();
+        if (!pPoint)
+            continue;
+        if (pPoint->m_bValid) {
+            m_eastText.setText(QString::fromStdString(FormatEastText(pPoint->m_dLongitude)));
+            m_northText.setText(QString::fromStdString(FormatNorthText(pPoint->m_dLatitude)));
+            bFound = true;
+            m_startPoint = *pPoint;
+        }
+        m_pTrack->Advance();
+    }
+}
+
+void CPlayerDlg::OnLoadFile()
+{
+    QFileDialog dialog(this, QStringLiteral("Load Video File"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(Resources::LoadString(AFX_IDS_ALLFILTER));
+    dialog.setProxyModel(new CClipFilter(&dialog));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const std::string strPath = QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
+    RunReportingFileErrors(this, [&] { OpenClip(strPath); });
+}
+
+void CPlayerDlg::OnPlay()
+{
+    Dispatch(EClipEvent::Play);
+}
+
+void CPlayerDlg::OnPauseResume()
+{
+    Dispatch(EClipEvent::PauseResume);
+}
+
+void CPlayerDlg::OnStop()
+{
+    Dispatch(EClipEvent::Stop);
+}
+
+void CPlayerDlg::Dispatch(EClipEvent event)
+{
+    const CClipStartState before = m_clip;
+    CClipStartStep step = ClipStartStep(m_clip, event);
+    m_clip = step.m_state;
+    bool bCheckTrackEnd = false;
+    for (EClipAction action : step.m_actions)
+        bCheckTrackEnd |= Apply(action);
+    if (m_pObserver && (before.m_nPlayState != m_clip.m_nPlayState || before.m_bMediaEnded != m_clip.m_bMediaEnded))
+        m_pObserver->OnStatusChanged();
+    if (bCheckTrackEnd && !m_clip.m_bTrackUsedUp && (!m_pTrack || m_pTrack->AtEnd()))
+        Dispatch(EClipEvent::TrackUsedUp);
+}
+
+bool CPlayerDlg::Apply(EClipAction action)
+{
+    switch (action) {
+    case EClipAction::StartWaitTimer: m_timers.SetTimer(TIMER_PAGE_WAIT, kPageWaitPeriodMs, this); break;
+    case EClipAction::StopWaitTimer: m_timers.KillTimer(TIMER_PAGE_WAIT); break;
+    case EClipAction::StartPositionTimer: m_timers.SetTimer(TIMER_POSITION, kPositionPeriodMs, this); break;
+    case EClipAction::StopPositionTimer: m_timers.KillTimer(TIMER_POSITION); break;
+    case EClipAction::PlayVideo: m_player.Play(); break;
+    case EClipAction::PauseVideo: m_player.Pause(); break;
+    case EClipAction::StopVideo: m_player.Stop(); break;
+    case EClipAction::ShowErrorPage: m_mapView.NavigateResource(kErrorPage); break;
+    case EClipAction::AdvanceTrack:
+        if (m_pTrack)
+            m_pTrack->Advance();
+        return true;
+    case EClipAction::ShowRecord: ShowCurrentRecord(); return true;
+    case EClipAction::RewindTrack:
+        if (m_pTrack && m_pTrack->IsOpen())
+            m_pTrack->Rewind();
+        break;
+    case EClipAction::ResetDisplays: ResetDisplays(); break;
+    case EClipAction::ShowCannotPlay: ShowCannotPlay(); break;
+    }
+    return false;
+}
+
+void CPlayerDlg::ShowCurrentRecord()
+{
+    if (!m_pTrack)
+        return;
+    const CGPSPoint* pPoint = m_pTrack->GetCurrent();
+    if (pPoint && pPoint->m_bValid) {
+        const CTrackStep step = TrackStepOf(*pPoint);
+        m_mapView.CallPageFunction(QStringLiteral("PanToNewPoint"), QString::fromStdString(step.m_strPageLat),
+                                   QString::fromStdString(step.m_strPageLng));
+        m_meter.SetPos(step.m_nGaugePos);
+        m_eastText.setText(QString::fromStdString(step.m_strEast));
+        m_northText.setText(QString::fromStdString(step.m_strNorth));
+    }
+    m_pTrack->Advance();
+}
+
+void CPlayerDlg::ResetDisplays()
+{
+    m_nLength = 0;
+    m_timeText.setText(QStringLiteral("00:00:00") + m_timeText.text().mid(8));
+    m_eastText.setText(QString());
+    m_northText.setText(QString());
+    m_seekSlider.SetPos(0);
+}
+
+void CPlayerDlg::timerEvent(QTimerEvent* pEvent)
+{
+    const unsigned nId = m_timers.IdOf(pEvent);
+    if (nId == 0) {
+        CBkDialog::timerEvent(pEvent);
+        return;
+    }
+    OnTimer(nId);
+}
+
+void CPlayerDlg::OnTimer(UINT nIDEvent)
+{
+    if (nIDEvent == TIMER_PAGE_WAIT)
+        Dispatch(EClipEvent::WaitTick);
+    else if (nIDEvent == TIMER_POSITION)
+        Dispatch(EClipEvent::PositionTick);
+}
+
+qintptr CPlayerDlg::OnMapDocumentComplete()
+{
+    TraceNav(QStringLiteral("Doc Complete\r\n"));
+    Dispatch(EClipEvent::PageComplete);
+    return 1;
+}
+
+qintptr CPlayerDlg::OnMapNavigateComplete()
+{
+    TraceNav(QStringLiteral("Nav Complete\r\n"));
+    TraceNav(QStringLiteral("HTML Nav complete\r\n"));
+    Dispatch(EClipEvent::PageNavigated);
+    return 1;
+}
+
+qintptr CPlayerDlg::OnMapBeforeNavigate()
+{
+    TraceNav(QStringLiteral("Before Nav\r\n"));
+    return 1;
+}
+
+qintptr CPlayerDlg::OnMapLoadComplete()
+{
+    TraceNav(QStringLiteral("ON Load Complete\r\n"));
+    return 1;
+}
+
+void CPlayerDlg::TraceNav(const QString&)
+{
+}
+
+void CPlayerDlg::SendStartPoint()
+{
+    if (!m_startPoint.m_bValid)
+        return;
+    const QString strLat = QString::fromStdString(FormatPageCoordinate(m_startPoint.m_dLatitude));
+    const QString strLng = QString::fromStdString(FormatPageCoordinate(m_startPoint.m_dLongitude));
+    TraceNav(QStringLiteral("Call setCen:(%1,%2)\r\n").arg(strLat, strLng));
+    m_mapView.CallPageFunction(QStringLiteral("SetStartupCenterPoint"), strLat, strLng);
+}
+
+void CPlayerDlg::OnGpsPageInitialized()
+{
+    Dispatch(EClipEvent::PageInitialized);
+}
+
+void CPlayerDlg::OnSliderMoved(quintptr wParam, qintptr)
+{
+    if (wParam != IDC_VOLUME)
+        return;
+    m_player.SetVolume(m_volumeSlider.GetPos());
+    if (m_pObserver)
+        m_pObserver->OnVolumeChanged();
+}
+
+void CPlayerDlg::OnVideoEvent(const libvlc_event_t* pEvent, void* pUser)
+{
+    if (pEvent->type != libvlc_MediaPlayerTimeChanged)
+        return;
+    qCDebug(lcTrace, "VLC_EVT_TIME_CHANGED: new_time %d[ms]\n",
+            int(pEvent->u.media_player_time_changed.new_time));
+    auto* pDlg = static_cast<CPlayerDlg*>(pUser);
+    if (!pDlg)
+        return;
+    if (pEvent->u.media_player_time_changed.new_time > 0)
+        pDlg->m_bMediaPlayed = true;
+    if (pDlg->m_bTimeUpdateQueued.exchange(true))
+        return;
+    // Never touch widgets here, and never wait for the GUI thread: hand over and return.
+    QMetaObject::invokeMethod(pDlg, [pDlg] {
+        pDlg->m_bTimeUpdateQueued = false;
+        // A late update must not undo what Stop has reset.
+        if (pDlg->m_clip.m_nPlayState != PLAY_STOPPED)
+            pDlg->UpdateTimeDisplay();
+    }, Qt::QueuedConnection);
+}
+
+void CPlayerDlg::OnVideoError(const libvlc_event_t* pEvent, void* pUser)
+{
+    auto* pDlg = static_cast<CPlayerDlg*>(pUser);
+    if (pEvent->type != libvlc_MediaPlayerEncounteredError || !pDlg)
+        return;
+    const unsigned nSerial = pDlg->m_nMediaSerial.load();
+    QMetaObject::invokeMethod(pDlg, [pDlg, nSerial] { pDlg->OnMediaDone(nSerial, true); }, Qt::QueuedConnection);
+}
+
+void CPlayerDlg::OnVideoEnd(const libvlc_event_t* pEvent, void* pUser)
+{
+    auto* pDlg = static_cast<CPlayerDlg*>(pUser);
+    if (pEvent->type != libvlc_MediaPlayerEndReached || !pDlg)
+        return;
+    const unsigned nSerial = pDlg->m_nMediaSerial.load();
+    QMetaObject::invokeMethod(pDlg, [pDlg, nSerial] { pDlg->OnMediaDone(nSerial, false); }, Qt::QueuedConnection);
+}
+
+void CPlayerDlg::OnMediaDone(unsigned nMediaSerial, bool bFailed)
+{
+    // What the engine says of a clip opened before the current one is not the current one's.
+    if (nMediaSerial != m_nMediaSerial.load() || nMediaSerial == 0)
+        return;
+    Dispatch(bFailed || !m_bMediaPlayed ? EClipEvent::MediaFailed : EClipEvent::MediaEnded);
+}
+
+QString CPlayerDlg::CannotPlayText()
+{
+    return QStringLiteral("This clip cannot be played");
+}
+
+void CPlayerDlg::ShowCannotPlay()
+{
+    m_videoArea.setPixmap(QPixmap());
+    m_videoArea.setText(CannotPlayText());
+}
+
+QString CPlayerDlg::FormatTimeText(std::int64_t nElapsedMs, std::int64_t nLengthMs)
+{
+    // libVLC reports -1 for "no media"; show that as zero.
+    const std::int64_t nElapsed = nElapsedMs > 0 ? nElapsedMs / 1000 : 0;
+    const std::int64_t nTotal = nLengthMs > 0 ? nLengthMs / 1000 : 0;
+    return QString::asprintf("%02d:%02d:%02d/%02d:%02d:%02d",
+                             int(nElapsed / 3600 % 24), int(nElapsed / 60 % 60), int(nElapsed % 60),
+                             int(nTotal / 3600 % 24), int(nTotal / 60 % 60), int(nTotal % 60));
+}
+
+int CPlayerDlg::ProgressPercent(std::int64_t nTimeMs, std::int64_t nLengthMs)
+{
+    if (nLengthMs <= 0 || nTimeMs <= 0)
+        return 0;
+    return int(double(nTimeMs) / double(nLengthMs) * 100.0);
+}
+
+void CPlayerDlg::UpdateTimeDisplay()
+{
+    m_nLength = m_player.GetLength();
+    const std::int64_t nTime = m_player.GetTime();
+    m_timeText.setText(FormatTimeText(nTime, m_nLength));
+    m_seekSlider.SetPos(ProgressPercent(nTime, m_nLength));
+}
