@@ -28,14 +28,14 @@ void CPathsTrace::Follow(CPlayerDlg& dlg, const std::vector<std::string>& paths)
     bool bClip = !std::all_of(paths.begin(), paths.end(), isFolder);
     if (bClip)
         qCInfo(lcCli, "clip opened: %s (GPS track: %s)", qUtf8Printable(dlg.GetClipPath()),
-               dlg.m_startPoint.m_bValid ? "yes" : "no");
+               dlg.GetStartPoint().m_bValid ? "yes" : "no");
 
     auto* pTimer = new QTimer(&dlg);
     int nPolls = 0;
     QObject::connect(pTimer, &QTimer::timeout, &dlg, [pTimer, &dlg, bFolders, bClip, nPolls]() mutable {
         if (bFolders && !dlg.IsScanning()) {
-            qCInfo(lcCli, "play list: %d clips, row %d of the left list selected", dlg.m_entries.GetCount(),
-                   dlg.m_listLeft.GetSelectedRow());
+            qCInfo(lcCli, "play list: %d clips, row %d of the left list selected", dlg.GetPlayList().GetCount(),
+                   dlg.GetSelectedRow(false));
             bFolders = false;
         }
         if (bClip && dlg.GetStatus() == IPlayerControl::Status::Playing) {

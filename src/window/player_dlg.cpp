@@ -26,16 +26,13 @@ namespace {
 
 constexpr int kTitleStripHeight = 26;
 
-struct ButtonSetup
-{
-    int nId;
-    CSkinButton CPlayerDlg::*pButton;
-    UINT nImage;  // icon for the close button, bitmap for the others
-    const char* pszHint;
-};
+// The "Load a clip" button drawn into the idle picture, in the picture's own pixels.
+const QRect kIdleLoadButton(238, 122, 160, 34);
+
+} // namespace
 
 // In the order the window sets them up.
-const ButtonSetup kButtons[] = {
+const std::array<CPlayerDlg::CButtonSetup, 12> CPlayerDlg::s_buttons = {{
     {IDC_CLOSE, &CPlayerDlg::m_btnClose, IDI_CLOSE, "Close the application"},
     {IDC_PAUSE, &CPlayerDlg::m_btnPause, IDB_PAUSE, "Pause Video"},
     {IDC_PLAY, &CPlayerDlg::m_btnPlay, IDB_PLAY, "Play Loaded Video"},
@@ -48,12 +45,7 @@ const ButtonSetup kButtons[] = {
     {IDC_PREV_PAGE, &CPlayerDlg::m_btnPrevPage, IDB_PREV_PAGE, "File List Previous Page"},
     {IDC_NEXT_PAGE, &CPlayerDlg::m_btnNextPage, IDB_NEXT_PAGE, "File List Next Page"},
     {IDC_PLAY_SELECTED, &CPlayerDlg::m_btnPlaySelected, IDB_PLAY, "Play Selected Video"},
-};
-
-// The "Load a clip" button drawn into the idle picture, in the picture's own pixels.
-const QRect kIdleLoadButton(238, 122, 160, 34);
-
-} // namespace
+}};
 
 CAboutDlg::CAboutDlg(QWidget* pParent) : QDialog(pParent)
 {
@@ -117,9 +109,8 @@ void CPlayerDlg::SetTileServers(const QMap<QString, QString>& tileServers)
 std::array<CSkinButton*, 12> CPlayerDlg::Buttons()
 {
     std::array<CSkinButton*, 12> buttons{};
-    static_assert(std::size(kButtons) == buttons.size());
     for (std::size_t i = 0; i < buttons.size(); ++i)
-        buttons[i] = &(this->*kButtons[i].pButton);
+        buttons[i] = &(this->*s_buttons[i].pButton);
     return buttons;
 }
 
@@ -145,7 +136,7 @@ void CPlayerDlg::DoDataExchange()
     const DlgTemplate& tmpl = MainDialogTemplate();
     setFixedSize(tmpl.PixelSize());
     CreateDialogControls(this, tmpl, [this](const DlgItemTemplate& item) -> QWidget* {
-        for (const ButtonSetup& setup : kButtons) {
+        for (const CButtonSetup& setup : s_buttons) {
             if (setup.nId == item.nId)
                 return &(this->*setup.pButton);
         }
@@ -269,7 +260,7 @@ void CPlayerDlg::CreateMapView()
 
 void CPlayerDlg::SetupButtons()
 {
-    for (const ButtonSetup& setup : kButtons) {
+    for (const CButtonSetup& setup : s_buttons) {
         CSkinButton& button = this->*setup.pButton;
         if (&button == &m_btnClose)
             button.LoadIconImages(setup.nImage, CSkinButton::BTNICON_AUTO_GRAY);

@@ -137,6 +137,12 @@ public:
     void OnGpsPageInitialized() override;
 
     const CClipStartState& ClipState() const { return m_clip; }
+    const CGPSPoint& GetStartPoint() const { return m_startPoint; }
+    const CVideoList& GetPlayList() const { return m_entries; }
+    int GetSelectedRow(bool bRightView) const
+    {
+        return (bRightView ? m_listRight : m_listLeft).GetSelectedRow();
+    }
 
     static QString FormatTimeText(std::int64_t nElapsedMs, std::int64_t nLengthMs);
     static int ProgressPercent(std::int64_t nTimeMs, std::int64_t nLengthMs);
@@ -187,7 +193,18 @@ private:
     void ShowScanProgress(qulonglong nFound);
     std::array<CSkinButton*, 12> Buttons();
 
-public:
+    // The tests' one view of the window's insides (tests/support/playerdlgpeer.h).
+    friend class CPlayerDlgPeer;
+
+    struct CButtonSetup
+    {
+        int nId;
+        CSkinButton CPlayerDlg::*pButton;
+        UINT nImage;  // icon for the close button, bitmap for the others
+        const char* pszHint;
+    };
+    static const std::array<CButtonSetup, 12> s_buttons;
+
     CGPSPoint m_startPoint;
     std::unique_ptr<CGPSTrack> m_pTrack;
     BOOL m_bFirstFocus = TRUE;
@@ -209,8 +226,6 @@ public:
     std::int64_t m_nLength = 0;
     CVideoList m_entries;
     CGoogleMapView m_mapView;
-
-private:
     // When the clip starts and when its tracking runs; only Dispatch changes it.
     CClipStartState m_clip;
     bool m_bCreated = false;

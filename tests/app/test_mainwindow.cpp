@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/controlid.h"
+#include "playerdlgpeer.h"
 #include "waitfor.h"
 #include "framework/dialogtemplate.h"
 #include "app/player_app.h"
@@ -84,7 +85,7 @@ TEST_F(MainWindowTest, EveryControlAtItsIdRectangleAndClass)
     EXPECT_NE(qobject_cast<CMeter*>(GetDlgItem(s_pDlg, IDC_METER)), nullptr);
     EXPECT_NE(qobject_cast<CVideoListCtrl*>(GetDlgItem(s_pDlg, IDC_LIST_LEFT)), nullptr);
     EXPECT_NE(qobject_cast<CVideoListCtrl*>(GetDlgItem(s_pDlg, IDC_LIST_RIGHT)), nullptr);
-    EXPECT_EQ(GetDlgItem(s_pDlg, IDC_VIDEO), &s_pDlg->m_videoArea);
+    EXPECT_EQ(GetDlgItem(s_pDlg, IDC_VIDEO), &Peer(*s_pDlg).m_videoArea);
     EXPECT_EQ(GetDlgItem(s_pDlg, 1001), nullptr);
 }
 
@@ -120,22 +121,22 @@ TEST_F(MainWindowTest, TooltipsAndInitialTexts)
         EXPECT_EQ(pButton->toolTip(), strHint) << nId;
         EXPECT_TRUE(pButton->text().isEmpty()) << nId;
     }
-    EXPECT_EQ(s_pDlg->m_timeText.text(), "00:00:00/00:00:00");
-    EXPECT_EQ(s_pDlg->m_eastText.text(), "E:000.000000");
-    EXPECT_EQ(s_pDlg->m_northText.text(), "N:00.000000");
+    EXPECT_EQ(Peer(*s_pDlg).m_timeText.text(), "00:00:00/00:00:00");
+    EXPECT_EQ(Peer(*s_pDlg).m_eastText.text(), "E:000.000000");
+    EXPECT_EQ(Peer(*s_pDlg).m_northText.text(), "N:00.000000");
     EXPECT_EQ(s_pDlg->ClipState().m_nPlayState, PLAY_IDLE);
-    EXPECT_EQ(s_pDlg->m_nActiveList, 1);
-    EXPECT_EQ(s_pDlg->m_nPage, 0);
+    EXPECT_EQ(Peer(*s_pDlg).m_nActiveList, 1);
+    EXPECT_EQ(Peer(*s_pDlg).m_nPage, 0);
     EXPECT_EQ(s_pDlg->ClipState().m_nPageWait, 0);
-    EXPECT_EQ(s_pDlg->m_volumeSlider.GetPos(), 50);
-    EXPECT_EQ(s_pDlg->m_seekSlider.GetPos(), 0);
+    EXPECT_EQ(Peer(*s_pDlg).m_volumeSlider.GetPos(), 50);
+    EXPECT_EQ(Peer(*s_pDlg).m_seekSlider.GetPos(), 0);
     EXPECT_FALSE(s_pDlg->ClipState().m_bWaitTimer);
     EXPECT_FALSE(s_pDlg->ClipState().m_bPositionTimer);
 }
 
 TEST_F(MainWindowTest, ListViewsHaveFourFixedCentredColumns)
 {
-    for (CVideoListCtrl* pList : {&s_pDlg->m_listLeft, &s_pDlg->m_listRight}) {
+    for (CVideoListCtrl* pList : {&Peer(*s_pDlg).m_listLeft, &Peer(*s_pDlg).m_listRight}) {
         ASSERT_EQ(pList->columnCount(), 4);
         const QStringList titles = {"File Name", "Date", "Time", "Log"};
         const int widths[] = {117, 85, 70, 40};
@@ -162,11 +163,11 @@ TEST_F(MainWindowTest, ListViewsHaveFourFixedCentredColumns)
 
 TEST_F(MainWindowTest, IdlePictureFillsTheVideoArea)
 {
-    const QPixmap pixmap = s_pDlg->m_videoArea.pixmap();
+    const QPixmap pixmap = Peer(*s_pDlg).m_videoArea.pixmap();
     ASSERT_FALSE(pixmap.isNull());
-    EXPECT_EQ(pixmap.size(), s_pDlg->m_videoArea.contentsRect().size());
-    EXPECT_TRUE(s_pDlg->m_videoArea.alignment() & Qt::AlignHCenter);
-    EXPECT_NE(s_pDlg->m_videoArea.winId(), 0u);
+    EXPECT_EQ(pixmap.size(), Peer(*s_pDlg).m_videoArea.contentsRect().size());
+    EXPECT_TRUE(Peer(*s_pDlg).m_videoArea.alignment() & Qt::AlignHCenter);
+    EXPECT_NE(Peer(*s_pDlg).m_videoArea.winId(), 0u);
 }
 
 TEST_F(MainWindowTest, DraggingWorksFromTheTitleStripOnly)
@@ -197,29 +198,27 @@ TEST_F(MainWindowTest, MapViewTakesThePlaceholderAndShowsTheStartPage)
 {
     ASSERT_TRUE(WaitFor([&] { return qobject_cast<CGoogleMapView*>(GetDlgItem(s_pDlg, IDC_MAP)) != nullptr; }, 10000)) << "the map view was never made";
     QWidget* pView = GetDlgItem(s_pDlg, IDC_MAP);
-    EXPECT_EQ(pView, &s_pDlg->m_mapView);
+    EXPECT_EQ(pView, &Peer(*s_pDlg).m_mapView);
     EXPECT_EQ(pView->geometry(), QRect(646, 50, 304, 316));
-    ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_mapView.m_strURL.endsWith("/StartUpPage.HTML"); }, 20000)) << "the start page never loaded";
+    ASSERT_TRUE(WaitFor([&] { return Peer(*s_pDlg).m_mapView.m_strURL.endsWith("/StartUpPage.HTML"); }, 20000)) << "the start page never loaded";
     EXPECT_EQ(s_pDlg->ClipState().m_nPageWait, 0);
 }
 
 TEST_F(MainWindowTest, AnswersTheLivePageWithItsStartPoint)
 {
-    ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_mapView.GetBrowser() != nullptr; }, 10000)) << "the map browser was never made";
+    ASSERT_TRUE(WaitFor([&] { return Peer(*s_pDlg).m_mapView.GetBrowser() != nullptr; }, 10000)) << "the map browser was never made";
 
     // No start point: the page is not answered and never gets ready.
-    s_pDlg->m_startPoint.m_bValid = false;
-    s_pDlg->m_mapView.NavigateResource(QStringLiteral("GPS_VIEW.HTML"));
+    Peer(*s_pDlg).SetStartPoint(0, 0, false);
+    Peer(*s_pDlg).m_mapView.NavigateResource(QStringLiteral("GPS_VIEW.HTML"));
     QTest::qWait(1500);
     EXPECT_FALSE(s_pDlg->ClipState().m_bGpsPageReady);
 
-    s_pDlg->m_startPoint.m_dLatitude = 10.5;
-    s_pDlg->m_startPoint.m_dLongitude = 20.25;
-    s_pDlg->m_startPoint.m_bValid = true;
-    s_pDlg->m_mapView.NavigateResource(QStringLiteral("GPS_VIEW.HTML"));
+    Peer(*s_pDlg).SetStartPoint(10.5, 20.25, true);
+    Peer(*s_pDlg).m_mapView.NavigateResource(QStringLiteral("GPS_VIEW.HTML"));
     ASSERT_TRUE(WaitFor([&] { return s_pDlg->ClipState().m_bGpsPageReady; }, 20000)) << "the live map page never reported itself ready";
     QVariant center;
-    s_pDlg->m_mapView.GetBrowser()->page()->runJavaScript(
+    Peer(*s_pDlg).m_mapView.GetBrowser()->page()->runJavaScript(
         QStringLiteral("CenterLat + ',' + CenterLng"), [&](const QVariant& v) { center = v; });
     ASSERT_TRUE(WaitFor([&] { return center.isValid(); }, 5000)) << "the page never answered";
     EXPECT_EQ(center.toString(), "10.5,20.25");
@@ -281,11 +280,11 @@ TEST_F(MainWindowTest, RightClickOnStripAndAltSpaceOpenTheWindowMenu)
 
     // From a focused button too, which must not be pressed by it.
     int nClicks = 0;
-    auto connection = QObject::connect(&s_pDlg->m_btnPlay, &QPushButton::clicked, [&] { ++nClicks; });
+    auto connection = QObject::connect(&Peer(*s_pDlg).m_btnPlay, &QPushButton::clicked, [&] { ++nClicks; });
     s_pDlg->activateWindow();
-    s_pDlg->m_btnPlay.setFocus();
-    ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_btnPlay.hasFocus(); })) << "the play button did not take the focus";
-    QTest::keyClick(&s_pDlg->m_btnPlay, Qt::Key_Space, Qt::AltModifier);
+    Peer(*s_pDlg).m_btnPlay.setFocus();
+    ASSERT_TRUE(WaitFor([&] { return Peer(*s_pDlg).m_btnPlay.hasFocus(); })) << "the play button did not take the focus";
+    QTest::keyClick(&Peer(*s_pDlg).m_btnPlay, Qt::Key_Space, Qt::AltModifier);
     ASSERT_TRUE(WaitFor([&] { return pMenu->isVisible(); }, 2000)) << "the window menu did not open";
     pMenu->close();
     QObject::disconnect(connection);
@@ -334,14 +333,14 @@ TEST(MainWindowClosing, EscapeCloseButtonAndEnterEndTheDialog)
     }
     {
         CPlayerDlg dlg;
-        QTimer::singleShot(300, &dlg, [&] { QTest::mouseClick(&dlg.m_btnClose, Qt::LeftButton); });
+        QTimer::singleShot(300, &dlg, [&] { QTest::mouseClick(&Peer(dlg).m_btnClose, Qt::LeftButton); });
         EXPECT_EQ(dlg.DoModal(), QDialog::Rejected);
     }
     {
         CPlayerDlg dlg;
         QTimer::singleShot(300, &dlg, [&] {
-            dlg.m_listLeft.setFocus();
-            QTest::keyClick(&dlg.m_listLeft, Qt::Key_Return);
+            Peer(dlg).m_listLeft.setFocus();
+            QTest::keyClick(&Peer(dlg).m_listLeft, Qt::Key_Return);
         });
         EXPECT_EQ(dlg.DoModal(), QDialog::Accepted);
     }

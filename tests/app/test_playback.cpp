@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/core/fileerror.h"
+#include "playerdlgpeer.h"
 #include "waitfor.h"
 #include "map/mywebbrowser/impidispatch.h"
 #include "window/player_dlg.h"
@@ -72,7 +73,7 @@ protected:
         s_pWired = new CWiredWindow;
         s_pDlg = &s_pWired->Dlg();
         ASSERT_TRUE(s_pWired->IsExposed());
-        ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_mapView.m_strURL.endsWith(QStringLiteral("/StartUpPage.HTML")); }, 20000)) << "the start page never loaded";
+        ASSERT_TRUE(WaitFor([&] { return Peer(*s_pDlg).m_mapView.m_strURL.endsWith(QStringLiteral("/StartUpPage.HTML")); }, 20000)) << "the start page never loaded";
     }
     static void TearDownTestSuite()
     {
@@ -84,7 +85,7 @@ protected:
     static QString MarkerPosition()
     {
         QVariant result;
-        s_pDlg->m_mapView.GetBrowser()->page()->runJavaScript(
+        Peer(*s_pDlg).m_mapView.GetBrowser()->page()->runJavaScript(
             QStringLiteral("var p = MovingPointMarker.getLatLng(); p.lat + ',' + p.lng"),
             [&](const QVariant& value) { result = value; });
         QElapsedTimer clock;
@@ -110,13 +111,13 @@ TEST_F(PlaybackTest, IdlePictureButtonOpensTheLoadDialog)
         strTitle = pModal->windowTitle();
         static_cast<QDialog*>(pModal)->reject();
     }, 30000);
-    QTest::mouseClick(&s_pDlg->m_videoArea, Qt::LeftButton, {}, QPoint(320, 139));
+    QTest::mouseClick(&Peer(*s_pDlg).m_videoArea, Qt::LeftButton, {}, QPoint(320, 139));
     EXPECT_EQ(strTitle, "Load Video File");
 
     // Elsewhere on the picture a click does nothing.
     bool bOpened = false;
     WhenModalAppears([&](QWidget* pModal) { bOpened = true; static_cast<QDialog*>(pModal)->reject(); }, 500);
-    QTest::mouseClick(&s_pDlg->m_videoArea, Qt::LeftButton, {}, QPoint(40, 280));
+    QTest::mouseClick(&Peer(*s_pDlg).m_videoArea, Qt::LeftButton, {}, QPoint(40, 280));
     QTest::qWait(700);
     EXPECT_FALSE(bOpened);
 }
@@ -156,91 +157,91 @@ TEST_F(PlaybackTest, LoadFileShowsClipsOnlyThenPlaysAndTracksEveryRecord)
         if (pDialog->isVisible())
             pDialog->reject();
     }, 30000);
-    QTest::mouseClick(&s_pDlg->m_btnLoad, Qt::LeftButton);
+    QTest::mouseClick(&Peer(*s_pDlg).m_btnLoad, Qt::LeftButton);
     listed.sort();
     EXPECT_EQ(filters, QStringList{QStringLiteral("所有文件 (*.*)")});
     EXPECT_EQ(listed, (QStringList{"CLIP0001.MOV", "Clip0003.Mp4", "clip0002.mov"}));
 
     // The start point is written at once, before anything plays.
-    EXPECT_EQ(s_pDlg->m_northText.text(), "N:10.500000");
-    EXPECT_EQ(s_pDlg->m_eastText.text(), "E:20.250000");
+    EXPECT_EQ(Peer(*s_pDlg).m_northText.text(), "N:10.500000");
+    EXPECT_EQ(Peer(*s_pDlg).m_eastText.text(), "E:20.250000");
     ASSERT_TRUE(WaitFor([&] { return s_pDlg->ClipState().m_bPositionTimer; }, 20000)) << "tracking never started";
-    EXPECT_TRUE(s_pDlg->m_mapView.m_strURL.endsWith(QStringLiteral("/GPS_VIEW.HTML")));
+    EXPECT_TRUE(Peer(*s_pDlg).m_mapView.m_strURL.endsWith(QStringLiteral("/GPS_VIEW.HTML")));
     EXPECT_EQ(s_pDlg->ClipState().m_nPlayState, PLAY_PLAYING);
 
     // One record a second, from the record after the first: the gauge shows each valid one.
-    std::vector<int> gauge = {s_pDlg->m_meter.GetPos()};
+    std::vector<int> gauge = {Peer(*s_pDlg).m_meter.GetPos()};
     QElapsedTimer clock;
     clock.start();
     while (s_pDlg->ClipState().m_bPositionTimer && clock.elapsed() < 15000) {
         QTest::qWait(40);
-        if (s_pDlg->m_meter.GetPos() != gauge.back())
-            gauge.push_back(s_pDlg->m_meter.GetPos());
+        if (Peer(*s_pDlg).m_meter.GetPos() != gauge.back())
+            gauge.push_back(Peer(*s_pDlg).m_meter.GetPos());
     }
     EXPECT_EQ(gauge, (std::vector<int>{0, 9, 18, 28, 36}));
     EXPECT_FALSE(s_pDlg->ClipState().m_bPositionTimer) << "the timer stops with the track";
-    EXPECT_EQ(s_pDlg->m_northText.text(), "N:10.530000");
-    EXPECT_EQ(s_pDlg->m_eastText.text(), "E:20.280000");
+    EXPECT_EQ(Peer(*s_pDlg).m_northText.text(), "N:10.530000");
+    EXPECT_EQ(Peer(*s_pDlg).m_eastText.text(), "E:20.280000");
     EXPECT_EQ(MarkerPosition(), "10.53,20.28");
 
     // The 4-second clip ends: the desktop hears it stopped, the window keeps its state.
     ASSERT_TRUE(WaitFor([&] { return s_pDlg->GetStatus() == IPlayerControl::Status::Stopped; }, 10000))
         << "the desktop still hears Playing after the clip ended";
     EXPECT_EQ(s_pDlg->ClipState().m_nPlayState, PLAY_PLAYING);
-    EXPECT_TRUE(s_pDlg->m_videoArea.text().isEmpty()) << "a clip that played is not one that cannot be played";
+    EXPECT_TRUE(Peer(*s_pDlg).m_videoArea.text().isEmpty()) << "a clip that played is not one that cannot be played";
 }
 
 TEST_F(PlaybackTest, PauseRightAfterOpeningHoldsTheClipAtItsStartUntilResumed)
 {
     s_pDlg->OpenClip(MakeCardClip(QStringLiteral("card5"), QStringLiteral("CLIP0009.MOV"), LongLog(30)));
-    QTest::mouseClick(&s_pDlg->m_btnPause, Qt::LeftButton);
+    QTest::mouseClick(&Peer(*s_pDlg).m_btnPause, Qt::LeftButton);
     EXPECT_EQ(s_pDlg->GetStatus(), IPlayerControl::Status::Paused);
     ASSERT_TRUE(WaitFor([&] { return s_pDlg->ClipState().m_bGpsPageReady && !s_pDlg->ClipState().m_bWaitTimer; }, 20000))
         << "the page wait never ended";
     QTest::qWait(1200);
     EXPECT_EQ(s_pDlg->ClipState().m_nPlayState, PLAY_PAUSED) << "the clip started although paused";
     EXPECT_FALSE(s_pDlg->ClipState().m_bPositionTimer);
-    EXPECT_LE(s_pDlg->m_player.GetTime(), 0);
-    EXPECT_EQ(s_pDlg->m_northText.text(), "N:10.500000") << "the start point shows";
+    EXPECT_LE(Peer(*s_pDlg).m_player.GetTime(), 0);
+    EXPECT_EQ(Peer(*s_pDlg).m_northText.text(), "N:10.500000") << "the start point shows";
 
-    QTest::mouseClick(&s_pDlg->m_btnPause, Qt::LeftButton);
+    QTest::mouseClick(&Peer(*s_pDlg).m_btnPause, Qt::LeftButton);
     EXPECT_EQ(s_pDlg->ClipState().m_nPlayState, PLAY_PLAYING);
     EXPECT_TRUE(s_pDlg->ClipState().m_bPositionTimer) << "tracking starts with the video";
-    ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_player.GetTime() > 0; }, 5000)) << "the video never played";
+    ASSERT_TRUE(WaitFor([&] { return Peer(*s_pDlg).m_player.GetTime() > 0; }, 5000)) << "the video never played";
 }
 
 TEST_F(PlaybackTest, PauseResumeStopAndPlayAgainMoveTrackingWithTheVideo)
 {
     s_pDlg->OpenClip(MakeCardClip(QStringLiteral("card2"), QStringLiteral("CLIP0002.MOV"), LongLog(60)));
     ASSERT_TRUE(WaitFor([&] { return s_pDlg->ClipState().m_bPositionTimer; }, 20000)) << "tracking never started";
-    ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_pTrack->GetCursor() >= 3; }, 5000)) << "the track did not step";
+    ASSERT_TRUE(WaitFor([&] { return Peer(*s_pDlg).m_pTrack->GetCursor() >= 3; }, 5000)) << "the track did not step";
 
-    QTest::mouseClick(&s_pDlg->m_btnPause, Qt::LeftButton);
+    QTest::mouseClick(&Peer(*s_pDlg).m_btnPause, Qt::LeftButton);
     EXPECT_EQ(s_pDlg->ClipState().m_nPlayState, PLAY_PAUSED);
-    const int nCursor = s_pDlg->m_pTrack->GetCursor();
+    const int nCursor = Peer(*s_pDlg).m_pTrack->GetCursor();
     QTest::qWait(1500);
-    EXPECT_EQ(s_pDlg->m_pTrack->GetCursor(), nCursor) << "tracking pauses with the video";
+    EXPECT_EQ(Peer(*s_pDlg).m_pTrack->GetCursor(), nCursor) << "tracking pauses with the video";
 
-    QTest::mouseClick(&s_pDlg->m_btnPause, Qt::LeftButton);
+    QTest::mouseClick(&Peer(*s_pDlg).m_btnPause, Qt::LeftButton);
     EXPECT_EQ(s_pDlg->ClipState().m_nPlayState, PLAY_PLAYING);
-    ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_pTrack->GetCursor() > nCursor; }, 3000)) << "tracking did not resume with the video";
+    ASSERT_TRUE(WaitFor([&] { return Peer(*s_pDlg).m_pTrack->GetCursor() > nCursor; }, 3000)) << "tracking did not resume with the video";
 
-    const int nGauge = s_pDlg->m_meter.GetPos();
-    QTest::mouseClick(&s_pDlg->m_btnStop, Qt::LeftButton);
+    const int nGauge = Peer(*s_pDlg).m_meter.GetPos();
+    QTest::mouseClick(&Peer(*s_pDlg).m_btnStop, Qt::LeftButton);
     EXPECT_EQ(s_pDlg->ClipState().m_nPlayState, PLAY_STOPPED);
-    EXPECT_EQ(s_pDlg->m_pTrack->GetCursor(), 0);
-    EXPECT_EQ(s_pDlg->m_northText.text(), "");
-    EXPECT_EQ(s_pDlg->m_eastText.text(), "");
-    EXPECT_TRUE(s_pDlg->m_timeText.text().startsWith("00:00:00/")) << s_pDlg->m_timeText.text().toStdString();
-    EXPECT_EQ(s_pDlg->m_seekSlider.GetPos(), 0);
-    EXPECT_EQ(s_pDlg->m_meter.GetPos(), nGauge) << "the needle stays";
+    EXPECT_EQ(Peer(*s_pDlg).m_pTrack->GetCursor(), 0);
+    EXPECT_EQ(Peer(*s_pDlg).m_northText.text(), "");
+    EXPECT_EQ(Peer(*s_pDlg).m_eastText.text(), "");
+    EXPECT_TRUE(Peer(*s_pDlg).m_timeText.text().startsWith("00:00:00/")) << Peer(*s_pDlg).m_timeText.text().toStdString();
+    EXPECT_EQ(Peer(*s_pDlg).m_seekSlider.GetPos(), 0);
+    EXPECT_EQ(Peer(*s_pDlg).m_meter.GetPos(), nGauge) << "the needle stays";
     QTest::qWait(2500);
     EXPECT_EQ(s_pDlg->ClipState().m_nPlayState, PLAY_STOPPED) << "a stopped clip does not start by itself";
 
-    QTest::mouseClick(&s_pDlg->m_btnPlay, Qt::LeftButton);
+    QTest::mouseClick(&Peer(*s_pDlg).m_btnPlay, Qt::LeftButton);
     EXPECT_TRUE(s_pDlg->ClipState().m_bPositionTimer);
-    ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_northText.text() == QStringLiteral("N:10.500000"); }, 3000)) << "play after stop did not show the first record again";
-    ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_player.GetTime() > 0; }, 5000)) << "the video never played";
+    ASSERT_TRUE(WaitFor([&] { return Peer(*s_pDlg).m_northText.text() == QStringLiteral("N:10.500000"); }, 3000)) << "play after stop did not show the first record again";
+    ASSERT_TRUE(WaitFor([&] { return Peer(*s_pDlg).m_player.GetTime() > 0; }, 5000)) << "the video never played";
 }
 
 TEST_F(PlaybackTest, ClipWithoutLogPlaysOnTheErrorPageAndANewClipGetsItsOwnWait)
@@ -251,41 +252,41 @@ TEST_F(PlaybackTest, ClipWithoutLogPlaysOnTheErrorPageAndANewClipGetsItsOwnWait)
     // Opened while the previous clip's wait runs: the new clip still tracks.
     s_pDlg->OpenClip(MakeCardClip(QStringLiteral("card3"), QStringLiteral("CLIP0004.MOV"), LongLog(30)));
     ASSERT_TRUE(WaitFor([&] { return s_pDlg->ClipState().m_bPositionTimer; }, 20000)) << "tracking never started";
-    EXPECT_TRUE(s_pDlg->m_mapView.m_strURL.endsWith(QStringLiteral("/GPS_VIEW.HTML")));
+    EXPECT_TRUE(Peer(*s_pDlg).m_mapView.m_strURL.endsWith(QStringLiteral("/GPS_VIEW.HTML")));
 
-    ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_meter.GetPos() > 0; }, 5000)) << "the gauge never moved";
+    ASSERT_TRUE(WaitFor([&] { return Peer(*s_pDlg).m_meter.GetPos() > 0; }, 5000)) << "the gauge never moved";
 
     // Without a log: nothing of the previous clip's position stays, the error page shows, and
     // the video starts after the wait, untracked.
     s_pDlg->OpenClip(noLog);
-    EXPECT_EQ(s_pDlg->m_northText.text(), "");
-    EXPECT_EQ(s_pDlg->m_eastText.text(), "");
-    EXPECT_EQ(s_pDlg->m_meter.GetPos(), 0);
+    EXPECT_EQ(Peer(*s_pDlg).m_northText.text(), "");
+    EXPECT_EQ(Peer(*s_pDlg).m_eastText.text(), "");
+    EXPECT_EQ(Peer(*s_pDlg).m_meter.GetPos(), 0);
     EXPECT_FALSE(s_pDlg->ClipState().m_bPositionTimer);
-    ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_player.GetTime() > 0; }, 10000)) << "the video never played";
-    EXPECT_TRUE(s_pDlg->m_mapView.m_strURL.endsWith(QStringLiteral("/ERROR.HTML")));
+    ASSERT_TRUE(WaitFor([&] { return Peer(*s_pDlg).m_player.GetTime() > 0; }, 10000)) << "the video never played";
+    EXPECT_TRUE(Peer(*s_pDlg).m_mapView.m_strURL.endsWith(QStringLiteral("/ERROR.HTML")));
     EXPECT_FALSE(s_pDlg->ClipState().m_bPositionTimer);
 
     // Button 3 pauses and resumes such a clip in one press each.
     s_pDlg->OnPauseResume();
     EXPECT_EQ(s_pDlg->ClipState().m_nPlayState, PLAY_PAUSED);
     QTest::qWait(300);
-    const std::int64_t nPausedAt = s_pDlg->m_player.GetTime();
+    const std::int64_t nPausedAt = Peer(*s_pDlg).m_player.GetTime();
     QTest::qWait(600);
-    EXPECT_EQ(s_pDlg->m_player.GetTime(), nPausedAt);
+    EXPECT_EQ(Peer(*s_pDlg).m_player.GetTime(), nPausedAt);
     s_pDlg->OnPauseResume();
     EXPECT_EQ(s_pDlg->ClipState().m_nPlayState, PLAY_PLAYING);
     EXPECT_FALSE(s_pDlg->ClipState().m_bPositionTimer);
-    ASSERT_TRUE(WaitFor([&] { return s_pDlg->m_player.GetTime() > nPausedAt; }, 3000)) << "the video did not resume";
+    ASSERT_TRUE(WaitFor([&] { return Peer(*s_pDlg).m_player.GetTime() > nPausedAt; }, 3000)) << "the video did not resume";
 }
 
 TEST_F(PlaybackTest, ClipThatCannotBeOpenedOrPlayedIsToldAndChangesNothing)
 {
     s_pDlg->OpenClip(MakeCardClip(QStringLiteral("card4"), QStringLiteral("CLIP0005.MOV"), LongLog(30)));
     ASSERT_TRUE(WaitFor([&] { return s_pDlg->ClipState().m_bPositionTimer; }, 20000)) << "tracking never started";
-    const CGPSTrack* pTrack = s_pDlg->m_pTrack.get();
+    const CGPSTrack* pTrack = Peer(*s_pDlg).m_pTrack.get();
     EXPECT_THROW(s_pDlg->OpenClip("/nonexistent/DCIM/100MEDIA/CLIP0006.MOV"), CFileException);
-    EXPECT_EQ(s_pDlg->m_pTrack.get(), pTrack);
+    EXPECT_EQ(Peer(*s_pDlg).m_pTrack.get(), pTrack);
     EXPECT_TRUE(s_pDlg->ClipState().m_bPositionTimer) << "the playing clip plays on";
 
     // Each with a log: tracking must not run through it either.
@@ -310,13 +311,13 @@ TEST_F(PlaybackTest, ClipThatCannotBeOpenedOrPlayedIsToldAndChangesNothing)
         WriteFile(path, unplayable.content);
         WriteFile(QStringLiteral("%1/card4/GPS/GPS%2.LOG").arg(TestClips::ScratchDir()).arg(nClip++, 4, 10, QLatin1Char('0')), LongLog(30));
         s_pDlg->OpenClip(QFile::encodeName(path).toStdString());
-        EXPECT_TRUE(WaitFor([&] { return s_pDlg->m_videoArea.text() == CPlayerDlg::CannotPlayText(); }, 10000))
+        EXPECT_TRUE(WaitFor([&] { return Peer(*s_pDlg).m_videoArea.text() == CPlayerDlg::CannotPlayText(); }, 10000))
             << unplayable.pszName << ": the video area does not say the clip cannot be played";
         EXPECT_EQ(s_pDlg->ClipState().m_nPlayState, PLAY_STOPPED) << unplayable.pszName;
         EXPECT_EQ(s_pDlg->GetStatus(), IPlayerControl::Status::Stopped) << unplayable.pszName;
         EXPECT_FALSE(s_pDlg->ClipState().m_bPositionTimer) << unplayable.pszName << ": tracking runs through the log";
     }
     s_pDlg->OpenClip(MakeCardClip(QStringLiteral("card4"), QStringLiteral("CLIP0008.MOV"), LongLog(5)));
-    EXPECT_TRUE(s_pDlg->m_videoArea.text().isEmpty());
-    EXPECT_FALSE(s_pDlg->m_videoArea.pixmap().isNull()) << "the idle picture is back";
+    EXPECT_TRUE(Peer(*s_pDlg).m_videoArea.text().isEmpty());
+    EXPECT_FALSE(Peer(*s_pDlg).m_videoArea.pixmap().isNull()) << "the idle picture is back";
 }

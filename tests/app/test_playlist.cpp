@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "boxcatcher.h"
+#include "playerdlgpeer.h"
 #include "waitfor.h"
 #include "map/mywebbrowser/impidispatch.h"
 #include "window/player_dlg.h"
@@ -81,44 +82,44 @@ TEST_F(PlayListTest, AddPlayStepOverThePageAndRemoveAsAUserDoes)
         pDialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(folder);
         static_cast<QDialog*>(pDialog)->accept();
     }, 30000);
-    QTest::mouseClick(&m_dlg.m_btnAddFolder, Qt::LeftButton);
+    QTest::mouseClick(&Peer(m_dlg).m_btnAddFolder, Qt::LeftButton);
     ASSERT_TRUE(WaitFor([&] { return !m_dlg.IsScanning(); }, 10000)) << "the scan never ended";
-    ASSERT_EQ(m_dlg.m_entries.GetCount(), 12);
-    EXPECT_EQ(m_dlg.m_listLeft.topLevelItemCount(), 5);
-    EXPECT_EQ(m_dlg.m_listRight.topLevelItemCount(), 5);
+    ASSERT_EQ(Peer(m_dlg).m_entries.GetCount(), 12);
+    EXPECT_EQ(Peer(m_dlg).m_listLeft.topLevelItemCount(), 5);
+    EXPECT_EQ(Peer(m_dlg).m_listRight.topLevelItemCount(), 5);
     const CFolderScanResult expected = ScanFolder(QFile::encodeName(folder).toStdString());
     for (int i = 0; i < 12; ++i)
-        EXPECT_EQ(m_dlg.m_entries.GetAt(i).m_strPath, expected.m_clips[std::size_t(i)].m_strPath);
-    auto clipOf = [&](int nEntry) { return QString::fromStdString(m_dlg.m_entries.GetAt(nEntry).m_strName).mid(4, 4).toInt(); };
+        EXPECT_EQ(Peer(m_dlg).m_entries.GetAt(i).m_strPath, expected.m_clips[std::size_t(i)].m_strPath);
+    auto clipOf = [&](int nEntry) { return QString::fromStdString(Peer(m_dlg).m_entries.GetAt(nEntry).m_strName).mid(4, 4).toInt(); };
 
     // A double-click in the right view plays that row's clip, with its track.
-    DoubleClickRow(m_dlg.m_listRight, 4);
-    EXPECT_EQ(m_dlg.m_nActiveList, 0);
-    EXPECT_EQ(m_dlg.m_northText.text(), NorthOfClip(clipOf(9)));
+    DoubleClickRow(Peer(m_dlg).m_listRight, 4);
+    EXPECT_EQ(Peer(m_dlg).m_nActiveList, 0);
+    EXPECT_EQ(Peer(m_dlg).m_northText.text(), NorthOfClip(clipOf(9)));
     ASSERT_TRUE(WaitFor([&] { return m_dlg.ClipState().m_bPositionTimer; }, 20000)) << "tracking never started";
 
     // Next Clip from the last row of the page turns it and plays its first entry.
-    QTest::mouseClick(&m_dlg.m_btnNextClip, Qt::LeftButton);
-    EXPECT_EQ(m_dlg.m_nPage, 1);
-    EXPECT_EQ(m_dlg.m_nActiveList, 1);
-    EXPECT_EQ(m_dlg.m_listLeft.GetSelectedRow(), 0);
-    EXPECT_EQ(m_dlg.m_listLeft.topLevelItemCount(), 2);
-    EXPECT_EQ(m_dlg.m_northText.text(), NorthOfClip(clipOf(10)));
+    QTest::mouseClick(&Peer(m_dlg).m_btnNextClip, Qt::LeftButton);
+    EXPECT_EQ(Peer(m_dlg).m_nPage, 1);
+    EXPECT_EQ(Peer(m_dlg).m_nActiveList, 1);
+    EXPECT_EQ(Peer(m_dlg).m_listLeft.GetSelectedRow(), 0);
+    EXPECT_EQ(Peer(m_dlg).m_listLeft.topLevelItemCount(), 2);
+    EXPECT_EQ(Peer(m_dlg).m_northText.text(), NorthOfClip(clipOf(10)));
     ASSERT_TRUE(WaitFor([&] { return m_dlg.ClipState().m_bPositionTimer; }, 20000)) << "tracking never started";
 
     // Removing the selected row leaves the playing clip alone.
-    QTest::mouseClick(&m_dlg.m_btnRemove, Qt::LeftButton);
-    EXPECT_EQ(m_dlg.m_entries.GetCount(), 11);
-    EXPECT_EQ(m_dlg.m_listLeft.topLevelItemCount(), 1);
+    QTest::mouseClick(&Peer(m_dlg).m_btnRemove, Qt::LeftButton);
+    EXPECT_EQ(Peer(m_dlg).m_entries.GetCount(), 11);
+    EXPECT_EQ(Peer(m_dlg).m_listLeft.topLevelItemCount(), 1);
     EXPECT_EQ(m_dlg.ClipState().m_nPlayState, PLAY_PLAYING);
 
     // A double-click on the empty right view makes it active, clears the left selection and
     // opens nothing.
     const QString playing = m_dlg.GetClipPath();
-    m_dlg.m_listLeft.SelectRow(0);
-    QTest::mouseDClick(m_dlg.m_listRight.viewport(), Qt::LeftButton, {}, QPoint(20, 40));
-    EXPECT_EQ(m_dlg.m_nActiveList, 0);
-    EXPECT_EQ(m_dlg.m_listLeft.GetSelectedRow(), -1);
+    Peer(m_dlg).m_listLeft.SelectRow(0);
+    QTest::mouseDClick(Peer(m_dlg).m_listRight.viewport(), Qt::LeftButton, {}, QPoint(20, 40));
+    EXPECT_EQ(Peer(m_dlg).m_nActiveList, 0);
+    EXPECT_EQ(Peer(m_dlg).m_listLeft.GetSelectedRow(), -1);
     EXPECT_EQ(m_dlg.GetClipPath(), playing);
 }
 
@@ -148,14 +149,14 @@ TEST_F(PlayListTest, SlowScanLeavesTheWindowFreeAndReportsUnreadableClipsOnce)
     QObject::connect(&ticker, &QTimer::timeout, [&] { nTicksWhileScanning += m_dlg.IsScanning() ? 1 : 0; });
     ticker.start(20);
     m_dlg.StartAddFolder(QFile::encodeName(folder).toStdString());
-    EXPECT_FALSE(m_dlg.m_btnAddFolder.isEnabled());
+    EXPECT_FALSE(Peer(m_dlg).m_btnAddFolder.isEnabled());
     ASSERT_TRUE(WaitFor([&] { return !m_dlg.IsScanning(); }, 30000)) << "the scan never ended";
     ASSERT_TRUE(WaitFor([&] { return box.m_bSeen; }, 5000)) << "no box after the scan";
 
     EXPECT_GT(nTicksWhileScanning, 10) << "the event loop ran while the scan did";
-    EXPECT_TRUE(m_dlg.m_btnAddFolder.isEnabled());
-    EXPECT_EQ(m_dlg.m_entries.GetCount(), 300);
+    EXPECT_TRUE(Peer(m_dlg).m_btnAddFolder.isEnabled());
+    EXPECT_EQ(Peer(m_dlg).m_entries.GetCount(), 300);
     EXPECT_TRUE(box.m_strText.contains(QStringLiteral("/GONE000"))) << box.m_strText.toStdString();
     EXPECT_TRUE(box.m_strText.contains(QStringLiteral("1 more file"))) << box.m_strText.toStdString();
-    EXPECT_EQ(m_dlg.m_listLeft.topLevelItemCount(), 5);
+    EXPECT_EQ(Peer(m_dlg).m_listLeft.topLevelItemCount(), 5);
 }

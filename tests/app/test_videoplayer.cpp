@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "window/player_dlg.h"
+#include "playerdlgpeer.h"
 #include "waitfor.h"
 #include "testclips.h"
 
@@ -151,9 +152,9 @@ TEST(VideoPlayer, WindowDestroyedWhileItsClipPlays)
         auto pDlg = std::make_unique<CPlayerDlg>();
         pDlg->Create();
         pDlg->show();
-        pDlg->m_player.OpenMedia(QFile::encodeName(path).constData());
-        pDlg->m_player.Play();
-        ASSERT_TRUE(WaitFor([&] { return pDlg->m_player.GetTime() > 100 * (i + 1); }, 10000));
+        Peer(*pDlg).m_player.OpenMedia(QFile::encodeName(path).constData());
+        Peer(*pDlg).m_player.Play();
+        ASSERT_TRUE(WaitFor([&] { return Peer(*pDlg).m_player.GetTime() > 100 * (i + 1); }, 10000));
         // Time events keep coming while the window goes: none may reach what is gone.
         pDlg.reset();
         QTest::qWait(50);
@@ -175,16 +176,16 @@ TEST(VideoPlayer, NeverOpensAWindowOfItsOwn)
     dlg.show();
     // Closing the window destroys its X windows: a clip has nowhere to play.
     dlg.reject();
-    dlg.m_player.OpenMedia(QFile::encodeName(path).constData());
-    dlg.m_player.Play();
+    Peer(dlg).m_player.OpenMedia(QFile::encodeName(path).constData());
+    Peer(dlg).m_player.Play();
     EXPECT_FALSE(WaitFor([&] { return !EngineWindows().isEmpty(); }, 2000)) << "played in a window of its own";
-    EXPECT_LE(dlg.m_player.GetTime(), 0);
+    EXPECT_LE(Peer(dlg).m_player.GetTime(), 0);
     // Shown again, the window has new X windows, and the clip plays in them.
     dlg.show();
-    dlg.m_player.Play();
-    EXPECT_TRUE(WaitFor([&] { return dlg.m_player.GetTime() > 200; }, 10000));
+    Peer(dlg).m_player.Play();
+    EXPECT_TRUE(WaitFor([&] { return Peer(dlg).m_player.GetTime() > 200; }, 10000));
     EXPECT_TRUE(EngineWindows().isEmpty()) << "played in a window of its own";
-    dlg.m_player.Stop();
+    Peer(dlg).m_player.Stop();
 }
 
 TEST(VideoPlayer, FileThatIsNotAVideoDoesNotCrash)
@@ -258,8 +259,7 @@ TEST(TimeDisplay, EngineEventsAreHandledOnTheGuiThread)
 {
     CPlayerDlg dlg;
     dlg.Create();
-    dlg.m_timeText.setText(QStringLiteral("marker"));
-    dlg.m_nLength = 12345;
+    Peer(dlg).m_timeText.setText(QStringLiteral("marker"));
 
     libvlc_event_t event{};
     event.type = libvlc_MediaPlayerTimeChanged;
@@ -270,19 +270,18 @@ TEST(TimeDisplay, EngineEventsAreHandledOnTheGuiThread)
     });
     engineThread.join();
     // Nothing was touched from the engine's thread...
-    EXPECT_EQ(dlg.m_timeText.text(), "marker");
-    EXPECT_EQ(dlg.m_nLength, 12345);
+    EXPECT_EQ(Peer(dlg).m_timeText.text(), "marker");
     // ...the update runs once the GUI thread gets to it.
-    ASSERT_TRUE(WaitFor([&] { return dlg.m_timeText.text() != "marker"; }, 2000));
-    EXPECT_EQ(dlg.m_timeText.text(), "00:00:00/00:00:00");
-    EXPECT_LE(dlg.m_nLength, 0);
+    ASSERT_TRUE(WaitFor([&] { return Peer(dlg).m_timeText.text() != "marker"; }, 2000));
+    EXPECT_EQ(Peer(dlg).m_timeText.text(), "00:00:00/00:00:00");
+    EXPECT_LE(Peer(dlg).m_nLength, 0);
 
     event.type = libvlc_MediaPlayerPlaying;
-    dlg.m_timeText.setText(QStringLiteral("other"));
+    Peer(dlg).m_timeText.setText(QStringLiteral("other"));
     CPlayerDlg::OnVideoEvent(&event, &dlg);
     CPlayerDlg::OnVideoEvent(&event, nullptr);
     QTest::qWait(50);
-    EXPECT_EQ(dlg.m_timeText.text(), "other");
+    EXPECT_EQ(Peer(dlg).m_timeText.text(), "other");
 }
 
 TEST(TimeDisplay, PlayingClipUpdatesTimeTextAndProgress)
@@ -292,11 +291,11 @@ TEST(TimeDisplay, PlayingClipUpdatesTimeTextAndProgress)
     CPlayerDlg dlg;
     dlg.Create();
     dlg.show();
-    dlg.m_player.OpenMedia(QFile::encodeName(path).constData());
-    dlg.m_player.Play();
-    ASSERT_TRUE(WaitFor([&] { return dlg.m_seekSlider.GetPos() >= 25; }, 10000));
-    EXPECT_NEAR(double(dlg.m_nLength), 4000.0, 200.0);
-    EXPECT_TRUE(dlg.m_timeText.text().endsWith("/00:00:04") || dlg.m_timeText.text().endsWith("/00:00:03"))
-        << dlg.m_timeText.text().toStdString();
-    dlg.m_player.Stop();
+    Peer(dlg).m_player.OpenMedia(QFile::encodeName(path).constData());
+    Peer(dlg).m_player.Play();
+    ASSERT_TRUE(WaitFor([&] { return Peer(dlg).m_seekSlider.GetPos() >= 25; }, 10000));
+    EXPECT_NEAR(double(Peer(dlg).m_nLength), 4000.0, 200.0);
+    EXPECT_TRUE(Peer(dlg).m_timeText.text().endsWith("/00:00:04") || Peer(dlg).m_timeText.text().endsWith("/00:00:03"))
+        << Peer(dlg).m_timeText.text().toStdString();
+    Peer(dlg).m_player.Stop();
 }
