@@ -1,7 +1,9 @@
 #include "logic/trackstep.h"
 
 #include "logic/gpspoint.h"
+#include "logic/gpstrack.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -76,4 +78,15 @@ CTrackStep TrackStepOf(const CGPSPoint& point)
     step.m_strNorth = FormatNorthText(point.m_dLatitude);
     step.m_nGaugePos = GaugePosition(point.m_dSpeed);
     return step;
+}
+
+int RecordForSecond(const CGPSTrack& track, std::int64_t nSecond)
+{
+    if (nSecond < 0)
+        return -1;
+    for (int i = int(std::min<std::int64_t>(nSecond, track.GetCount() - 1)); i >= 0; --i) {
+        if (track.GetAt(i)->m_bValid)
+            return i;
+    }
+    return -1;
 }

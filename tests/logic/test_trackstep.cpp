@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "logic/gpspoint.h"
+#include "logic/gpstrack.h"
 #include "logic/trackstep.h"
 
 #include <clocale>
@@ -85,4 +86,24 @@ TEST(TrackStep, SpeedsNoLogCanHoldDoNotOverflowTheGauge)
     EXPECT_EQ(GaugePosition(-3.9), -1);
     // Huge coordinates still format whole.
     EXPECT_EQ(FormatNorthText(1e20).rfind("N:100000000000000000000.000000", 0), 0u);
+}
+
+TEST(RecordForSecond, RecordOfTheSecondOrTheLastValidBeforeIt)
+{
+    // Seconds 0..5: invalid, valid, valid, invalid, invalid, valid.
+    CGPSTrack track("/nonexistent/GPS/GPS0001.LOG");
+    for (const char* pszLine : {"V,120000,0304100000,,,", "A,120001,0304100000,1030.0000,02015.0000,10.00",
+                                "A,120002,0304100000,1030.6000,02015.6000,20.00", "V,120003,0304100000,,,",
+                                "V,120004,0304100000,,,", "A,120005,0304100000,1031.2000,02016.2000,31.73"})
+        track.ParseRecord(pszLine);
+    const struct
+    {
+        std::int64_t nSecond;
+        int nRecord;
+    } kCases[] = {{-1, -1}, {0, -1}, {1, 1}, {2, 2}, {3, 2}, {4, 2}, {5, 5}, {6, 5}, {86400, 5}};
+    for (const auto& c : kCases)
+        EXPECT_EQ(RecordForSecond(track, c.nSecond), c.nRecord) << "second " << c.nSecond;
+
+    const CGPSTrack empty("/nonexistent/GPS/GPS0002.LOG");
+    EXPECT_EQ(RecordForSecond(empty, 3), -1);
 }
