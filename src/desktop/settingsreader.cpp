@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QUrl>
 
 #include <cerrno>
@@ -18,6 +20,8 @@ constexpr qint64 kMaxFileBytes = 1024 * 1024;
 
 constexpr const char* kTileLayers[] = {"street", "imagery", "labels", "roads"};
 constexpr const char* kAutoOutput = "auto";
+constexpr const char* kTrue[] = {"true", "yes", "on", "1"};
+constexpr const char* kFalse[] = {"false", "no", "off", "0"};
 // The video outputs a user may choose, by libVLC's names.
 constexpr const char* kVideoOutputs[] = {"gl", "xcb_x11", "xcb_xv"};
 // What the map page fills in, with a value of each kind; the page stops at any other placeholder.
@@ -121,6 +125,11 @@ void TakeSetting(CPlayerSettings& settings, const QString& strSection, const QSt
         if (!bKnown && !strValue.isEmpty() && strValue != QLatin1String(kAutoOutput))
             problems << strWhere + QStringLiteral("not a video output: %1 (auto, gl, xcb_x11 or xcb_xv); auto is used")
                                        .arg(strValue);
+    } else if (strSection == QLatin1String("playback") && strKey == QLatin1String("continuous")) {
+        const QString strLower = strValue.toLower();
+        settings.m_bContinuous = IsOneOf(strLower, kTrue);
+        if (!settings.m_bContinuous && !IsOneOf(strLower, kFalse))
+            problems << strWhere + QStringLiteral("not true or false: %1; false is used").arg(strValue);
     } else if (strSection == QLatin1String("tiles") && IsOneOf(strKey, kTileLayers)) {
         if (strValue.isEmpty())
             settings.m_mapTileServers.remove(strKey);
@@ -196,4 +205,63 @@ bool CSettingsReader::IsTileAddress(const QString& strAddress)
         return false;
     const QUrl url(strFilled);
     return url.isValid() && (url.scheme() == QLatin1String("https") || url.scheme() == QLatin1String("http"));
+}
+
+QByteArray CSettingsReader::WithValue(const QByteArray& text, const QString& strSection, const QString& strKey,
+                                      const QString& strValue)
+{
+    const QByteArray setting = (strKey + QLatin1Char('=') + strValue).toUtf8();
+    QList<QByteArray> lines = text.split('\n');
+    if (!lines.isEmpty() && lines.constLast().isEmpty())
+        lines.removeLast();
+    bool bInSection = false;
+    bool bSectionSeen = false;
+    qsizetype nInsertAt = -1;  // after the section's last setting
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString strLine = QString::fromUtf8(lines[i]).trimmed();
+        if (strLine.startsWith(QLatin1Char('['))) {
+            bInSection = strLine.endsWith(QLatin1Char(']')) && strLine.mid(1, strLine.size() - 2).trimmed() == strSection;
+            bSectionSeen = bSectionSeen || bInSection;
+            if (bInSection)
+                nInsertAt = i + 1;
+            continue;
+        }
+        if (!bInSection || strLine.isEmpty() || strLine.startsWith(QLatin1Char(';')) || strLine.startsWith(QLatin1Char('#')))
+            continue;
+        if (strLine.section(QLatin1Char('='), 0, 0).trimmed() == strKey) {
+            lines[i] = setting;
+            return lines.join('\n') + '\n';
+        }
+        nInsertAt = i + 1;
+    }
+    if (bSectionSeen) {
+        lines.insert(nInsertAt, setting);
+    } else {
+        if (!lines.isEmpty() && !lines.constLast().trimmed().isEmpty())
+            lines << QByteArray();
+        lines << ('[' + strSection.toUtf8() + ']') << setting;
+    }
+    return lines.join('\n') + '\n';
+}
+
+bool CSettingsReader::WriteValue(const QString& strPath, const QString& strSection, const QString& strKey,
+                                 const QString& strValue, QString& strWhy) const
+{
+    if (!MayReplaceFile()) {
+        strWhy = QStringLiteral("%1 could not be read at start; it is left as it is").arg(strPath);
+        return false;
+    }
+    const CFileText file = ReadRegularFile(strPath);
+    if (file.m_state == EFileState::Refused) {
+        strWhy = QStringLiteral("%1: %2; it is left as it is").arg(strPath, file.m_strWhy);
+        return false;
+    }
+    QDir().mkpath(QFileInfo(strPath).path());
+    QSaveFile save(strPath);
+    if (!save.open(QIODevice::WriteOnly) || save.write(WithValue(file.m_text, strSection, strKey, strValue)) < 0 ||
+        !save.commit()) {
+        strWhy = QStringLiteral("%1 cannot be written (%2)").arg(strPath, save.errorString());
+        return false;
+    }
+    return true;
 }

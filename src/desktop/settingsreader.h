@@ -13,6 +13,9 @@ struct CPlayerSettings
     // [video] output: libVLC's video output module (gl, xcb_x11 or xcb_xv); empty for auto,
     // where libVLC chooses.
     QString m_strVideoOutput;
+    // [playback] continuous: when a clip ends, or cannot be played, the next entry of the play
+    // list plays.
+    bool m_bContinuous = false;
 };
 
 // Reads deruziz.conf once, at start. Only a regular file is read, and its opening never blocks
@@ -34,6 +37,16 @@ public:
     // Whether a write of the settings may replace the file: not when the user's file was there
     // but could not be read, for that would lose what they wrote.
     bool MayReplaceFile() const { return m_state != EFileState::Refused; }
+    // Sets one key in the file at strPath and keeps every other line: the file is read again,
+    // the key's line replaced (or added to its section, or in a new section) and the file
+    // replaced at once through a temporary file. Not done when the file was there but could
+    // not be read at start. False with the reason in strWhy when it is not written.
+    bool WriteValue(const QString& strPath, const QString& strSection, const QString& strKey, const QString& strValue,
+                    QString& strWhy) const;
+    // The text of a settings file with that one key set.
+    static QByteArray WithValue(const QByteArray& text, const QString& strSection, const QString& strKey,
+                                const QString& strValue);
+
     // What the user should hear about the file, one line each (path and line number first).
     const QStringList& Problems() const { return m_problems; }
 

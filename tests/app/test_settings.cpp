@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QTcpServer>
 #include <QTemporaryDir>
 
@@ -160,6 +161,58 @@ TEST(SettingsText, VideoOutputIsOneOfLibVlcsOrAuto)
         EXPECT_EQ(CSettingsReader::Parse(text, "f", problems).m_strVideoOutput, row.pszOutput) << row.pszValue;
         EXPECT_EQ(problems.size(), row.bProblem ? 1 : 0) << row.pszValue;
     }
+}
+
+TEST(SettingsText, ContinuousIsABooleanElseFalse)
+{
+    const struct
+    {
+        const char* pszValue;
+        bool bContinuous;
+        bool bProblem;
+    } rows[] = {{"true", true, false}, {"True", true, false}, {"1", true, false},   {"on", true, false},
+                {"false", false, false}, {"no", false, false}, {"maybe", false, true}, {"", false, true}};
+    for (const auto& row : rows) {
+        QStringList problems;
+        const QByteArray text = QByteArray("[playback]\ncontinuous=true\ncontinuous=") + row.pszValue + "\n";
+        EXPECT_EQ(CSettingsReader::Parse(text, "f", problems).m_bContinuous, row.bContinuous) << row.pszValue;
+        EXPECT_EQ(problems.size(), row.bProblem ? 1 : 0) << row.pszValue;
+    }
+}
+
+TEST(SettingsWrite, OneKeyChangesAndEveryOtherLineStays)
+{
+    const struct
+    {
+        const char* pszBefore;
+        const char* pszAfter;
+    } rows[] = {
+        {"", "[playback]\ncontinuous=true\n"},
+        {"; mine\n[tiles]\nstreet=https://t/{z}/{x}/{y}\n",
+         "; mine\n[tiles]\nstreet=https://t/{z}/{x}/{y}\n\n[playback]\ncontinuous=true\n"},
+        {"[playback]\n# why\ncontinuous = false\nother=1\n", "[playback]\n# why\ncontinuous=true\nother=1\n"},
+        {"[playback]\nother=1\n\n[video]\noutput=gl", "[playback]\nother=1\ncontinuous=true\n\n[video]\noutput=gl\n"},
+        {"[video]\ncontinuous=false\n", "[video]\ncontinuous=false\n\n[playback]\ncontinuous=true\n"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(CSettingsReader::WithValue(row.pszBefore, "playback", "continuous", "true"), QByteArray(row.pszAfter))
+            << row.pszBefore;
+
+    // Written whole through a temporary file; a file that could not be read at start stays.
+    QTemporaryDir dir;
+    const QString strPath = dir.path() + "/deruziz/deruziz.conf";
+    CSettingsReader reader;
+    reader.Read(strPath);
+    QString strWhy;
+    ASSERT_TRUE(reader.WriteValue(strPath, "playback", "continuous", "true", strWhy)) << strWhy.toStdString();
+    reader.Read(strPath);
+    EXPECT_TRUE(reader.Settings().m_bContinuous);
+    EXPECT_EQ(QDir(dir.path() + "/deruziz").entryList(QDir::Files), QStringList{"deruziz.conf"});
+
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.path() + "/fifo").constData(), 0600), 0);
+    reader.Read(dir.path() + "/fifo");
+    EXPECT_FALSE(reader.WriteValue(dir.path() + "/fifo", "playback", "continuous", "true", strWhy));
+    EXPECT_FALSE(strWhy.isEmpty());
 }
 
 // The libVLC video output plug-ins a process has loaded.
