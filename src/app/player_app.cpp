@@ -232,6 +232,7 @@ BOOL CPlayerApp::InitInstance()
         TraceStartup("main window constructed");
         dlg.SetExternalDispatch(m_pExternalDispatch.get());
         dlg.SetTileServers(m_settingsReader.Settings().m_mapTileServers);
+        dlg.SetSettings(&m_settingsReader, CSettingsReader::DefaultPath());
         m_pExternalDispatch->SetHost(&dlg);
         dlg.Create();
         // The window's end is the run's: a dialog open over it (Load File's, a message box)

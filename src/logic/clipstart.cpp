@@ -37,7 +37,21 @@ public:
             Stop();
             Do(EClipAction::ShowCannotPlay);
             break;
-        case EClipEvent::MediaEnded: m_s.m_bMediaEnded = true; break;
+        case EClipEvent::MediaEnded:
+            m_s.m_bMediaEnded = true;
+            StopPositionTimer();
+            break;
+        case EClipEvent::SeekedInTrack:
+            m_s.m_bMediaEnded = false;
+            m_s.m_bTrackUsedUp = false;
+            if (m_s.m_nPlayState == PLAY_PLAYING && !m_s.m_bPositionTimer)
+                StartTracking();
+            break;
+        case EClipEvent::SeekedPastTrack:
+            m_s.m_bMediaEnded = false;
+            m_s.m_bTrackUsedUp = true;
+            StopPositionTimer();
+            break;
         }
         return {m_s, std::move(m_actions)};
     }
@@ -207,4 +221,10 @@ private:
 CClipStartStep ClipStartStep(const CClipStartState& state, EClipEvent event)
 {
     return CStepper(state).Run(event);
+}
+
+bool CanSeek(const CClipStartState& state)
+{
+    return state.m_nPageWait != 0 && !state.m_bStartPending && !state.m_bWaitTimer &&
+           (state.m_nPlayState == PLAY_PLAYING || state.m_nPlayState == PLAY_PAUSED);
 }

@@ -42,6 +42,8 @@ enum class EClipEvent {
     Stop,             // the stop button
     MediaFailed,      // the engine cannot play the clip
     MediaEnded,       // the engine played the clip to its end
+    SeekedInTrack,    // the video was moved to a second the track has a record for
+    SeekedPastTrack,  // the video was moved past the track's last record
 };
 
 enum class EClipAction {
@@ -68,3 +70,6 @@ struct CClipStartStep
 
 // The new state and what to do, in order, for one event.
 CClipStartStep ClipStartStep(const CClipStartState& state, EClipEvent event);
+
+// Whether the video may be moved: a clip has started and plays or is paused.
+bool CanSeek(const CClipStartState& state);

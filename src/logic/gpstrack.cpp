@@ -78,6 +78,11 @@ void CGPSTrack::Rewind()
     m_nCursor = 0;
 }
 
+void CGPSTrack::SetCursor(int nIndex)
+{
+    m_nCursor = std::clamp(nIndex, 0, m_nCount);
+}
+
 bool CGPSTrack::AtEnd() const
 {
     return m_nCursor >= m_nCount;

@@ -50,6 +50,8 @@ public:
     const CGPSPoint* GetCurrent() const;
     void Advance();
     void Rewind();
+    // The cursor to record nIndex, clamped to 0..GetCount().
+    void SetCursor(int nIndex);
     bool AtEnd() const;
 
     int GetCount() const { return m_nCount; }

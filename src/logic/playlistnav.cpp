@@ -189,3 +189,20 @@ std::vector<int> RowsToRemove(const CListState& state, int nCount)
         entries.push_back(nLeft);
     return entries;
 }
+
+CListCommandResult PlayEntry(const CListState& state, int nCount, int nEntry)
+{
+    CListCommandResult result;
+    result.m_state = state;
+    if (nEntry < 0 || nEntry >= nCount)
+        return result;
+    const int nPage = nEntry / PAGE_ENTRIES;
+    const bool bRight = nEntry % PAGE_ENTRIES >= VIEW_ROWS;
+    result.m_bRedrawn = nPage != state.m_nPage;
+    result.m_state.m_nPage = nPage;
+    result.m_state.m_nActiveList = bRight ? 0 : 1;
+    result.m_state.m_nSelLeft = bRight ? -1 : nEntry % VIEW_ROWS;
+    result.m_state.m_nSelRight = bRight ? nEntry % VIEW_ROWS : -1;
+    result.m_nOpen = nEntry;
+    return result;
+}

@@ -51,6 +51,10 @@ CListCommandResult PlaySelected(const CListState& state, int nCount);
 // view's selected row and makes the view active.
 CListCommandResult DoubleClick(const CListState& state, int nCount, bool bRightView);
 
+// Entry nEntry selected, on its page and in its view (which becomes the active one), and
+// opened; an entry outside the list changes nothing.
+CListCommandResult PlayEntry(const CListState& state, int nCount, int nEntry);
+
 // The entries shown in the two selected rows, the later position first, as they are to be
 // removed one after the other. The window redraws the page afterwards without changing it.
 std::vector<int> RowsToRemove(const CListState& state, int nCount);

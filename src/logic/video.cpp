@@ -19,6 +19,15 @@ void CVideoList::RemoveAt(int i)
     m_entries.erase(m_entries.begin() + i);
 }
 
+int CVideoList::IndexOf(const std::string& path) const
+{
+    if (!IsInPlayList(path))
+        return -1;
+    const auto it = std::find_if(m_entries.begin(), m_entries.end(),
+                                 [&](const CVideoEntry& entry) { return entry.m_strPath == path; });
+    return int(it - m_entries.begin());
+}
+
 bool CVideoList::IsInPlayList(const std::string& path) const
 {
     return m_paths.count(path) != 0;

@@ -42,6 +42,8 @@ public:
     void RemoveAt(int i);
     // Whether some entry's path equals path exactly (case-sensitive, whole string).
     bool IsInPlayList(const std::string& path) const;
+    // The position of the entry with that path, -1 if none has it.
+    int IndexOf(const std::string& path) const;
 
     // Appends entry unless its path is in the list already; false if it was not appended.
     bool Append(CVideoEntry entry);

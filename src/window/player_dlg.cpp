@@ -180,6 +180,10 @@ BOOL CPlayerDlg::OnInitDialog()
     m_pSystemMenu->addAction(QStringLiteral("Move"), this, [this] { OnSysCommand(SC_MOVE); });
     m_pSystemMenu->addAction(QStringLiteral("Minimize"), this, [this] { OnSysCommand(SC_MINIMIZE); });
     m_pSystemMenu->addAction(QStringLiteral("Close"), this, [this] { OnSysCommand(SC_CLOSE); });
+    m_pContinuousAction = m_pSystemMenu->addAction(QStringLiteral("Play Clips One After Another"));
+    m_pContinuousAction->setCheckable(true);
+    m_pContinuousAction->setChecked(m_bContinuous);
+    connect(m_pContinuousAction, &QAction::toggled, this, [this](bool bOn) { OnContinuousToggled(bOn); });
     // Alt+Space opens it wherever the focus is, as a window's system menu does.
     auto* pMenuKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
     connect(pMenuKey, &QShortcut::activated, this,
@@ -460,6 +464,8 @@ void CPlayerDlg::mouseReleaseEvent(QMouseEvent* pEvent)
 
 void CPlayerDlg::keyPressEvent(QKeyEvent* pEvent)
 {
+    if (OnTransportKey(*pEvent))
+        return;
     if (pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter) {
         // A focused push button takes Enter as its click, as in any dialog; else it is OK.
         if (auto* pButton = qobject_cast<QPushButton*>(focusWidget())) {

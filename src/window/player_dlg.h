@@ -29,7 +29,10 @@
 #include <string>
 #include <vector>
 
+class QAction;
+class QKeyEvent;
 class QMenu;
+class CSettingsReader;
 class CImpIDispatch;
 class CMprisService;
 
@@ -78,6 +81,16 @@ public:
     void OnPauseResume();
     void OnStop();
     void OnTimer(UINT nIDEvent);
+    // Moves the video to nTargetMs, clamped to the clip, and shows that second's record at
+    // once; nothing while no clip has started. True when it moved.
+    bool SeekTo(std::int64_t nTargetMs);
+    bool SeekBy(std::int64_t nDeltaMs);
+    // Where clips play one after another: the file it is kept in, and the user's choice.
+    void SetSettings(CSettingsReader* pSettings, const QString& strPath);
+    void SetContinuousPlay(bool bOn);
+    bool IsContinuousPlay() const { return m_bContinuous; }
+    // Whether the play list has an entry after the clip that plays.
+    bool HasNextInList() const;
     // The path as the engine takes it.
     static std::string ToUtf8(const std::string& strPath);
 
@@ -147,6 +160,10 @@ public:
     static QString FormatTimeText(std::int64_t nElapsedMs, std::int64_t nLengthMs);
     static int ProgressPercent(std::int64_t nTimeMs, std::int64_t nLengthMs);
 
+signals:
+    // The video was moved to nPositionMs by a seek.
+    void Seeked(qint64 nPositionMs);
+
 protected:
     BOOL OnInitDialog();
     void DoDataExchange();
@@ -181,6 +198,17 @@ private:
     // Returns whether the track's cursor should be checked for its end.
     bool Apply(EClipAction action);
     void ShowCurrentRecord();
+    // Shows the record of the video's second nSecond, and puts the track's cursor after it.
+    void ShowRecordAt(std::int64_t nSecond);
+    // Any thread: the time the engine reports, or a seek has set.
+    void NoteVideoTime(std::int64_t nTimeMs);
+    // The video's time now: the engine's last report and, while it plays, the time since.
+    std::int64_t VideoTimeNow() const;
+    void ShowRecord(int nRecord);
+    // Right / Left (with Ctrl: a minute) and Space, as the window takes them; true if taken.
+    bool OnTransportKey(const QKeyEvent& event);
+    void OnContinuousToggled(bool bOn);
+    void PlayNextInList();
     void ResetDisplays();
     // Where the idle picture draws its "Load a clip" button, in the video area's coordinates.
     QRect IdleLoadButtonRect() const;
@@ -241,6 +269,16 @@ private:
     // Set once the engine has shown a time above zero of the current clip: a clip that ends
     // without one could not be played.
     std::atomic<bool> m_bMediaPlayed{false};
+    // The time of the current clip the engine reported last (ms), -1 before it reports one.
+    std::atomic<std::int64_t> m_nEngineTimeMs{-1};
+    // When it reported it, on the monotonic clock (ms).
+    std::atomic<std::int64_t> m_nEngineTimeAtMs{0};
+    // The record the map, texts and gauge show, -1 for none of this clip's.
+    int m_nShownRecord = -1;
+    bool m_bContinuous = false;
+    CSettingsReader* m_pSettings = nullptr;
+    QString m_strSettingsPath;
+    QAction* m_pContinuousAction = nullptr;
     // Counts the clips given to the engine, so that an error reported for an earlier one
     // is not shown for the current one.
     std::atomic<unsigned> m_nMediaSerial{0};

@@ -20,6 +20,7 @@
 #include <vlc/vlc.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <optional>
 
@@ -27,6 +28,16 @@ namespace {
 
 constexpr int kPageWaitPeriodMs = 500;
 constexpr int kPositionPeriodMs = 1000;
+constexpr int kTickAfterSecondMs = 50;
+// libVLC tells the time about every 250 ms; between two reports the picture runs on, but no
+// further than this, so that a stalled video is not run ahead of.
+constexpr std::int64_t kMaxRunOnMs = 300;
+
+std::int64_t MonotonicMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 const QString kLiveMapPage = QStringLiteral("GPS_VIEW.HTML");
 const QString kErrorPage = QStringLiteral("ERROR.HTML");
@@ -79,6 +90,8 @@ void CPlayerDlg::OpenClip(const std::string& strPath)
     m_player.OpenMedia(strUtf8.c_str());
     ++m_nMediaSerial;
     m_bMediaPlayed = false;
+    m_nEngineTimeMs = -1;
+    m_nShownRecord = -1;
     ShowIdlePicture();
     m_videoArea.unsetCursor();
 
@@ -181,7 +194,11 @@ bool CPlayerDlg::Apply(EClipAction action)
     case EClipAction::StopPositionTimer: m_timers.KillTimer(TIMER_POSITION); break;
     case EClipAction::PlayVideo: m_player.Play(); break;
     case EClipAction::PauseVideo: m_player.Pause(); break;
-    case EClipAction::StopVideo: m_player.Stop(); break;
+    case EClipAction::StopVideo:
+        m_player.Stop();
+        m_nEngineTimeMs = -1;
+        m_nShownRecord = -1;
+        break;
     case EClipAction::ShowErrorPage: m_mapView.NavigateResource(kErrorPage); break;
     case EClipAction::AdvanceTrack:
         if (m_pTrack)
@@ -202,16 +219,56 @@ void CPlayerDlg::ShowCurrentRecord()
 {
     if (!m_pTrack)
         return;
-    const CGPSPoint* pPoint = m_pTrack->GetCurrent();
-    if (pPoint && pPoint->m_bValid) {
-        const CTrackStep step = TrackStepOf(*pPoint);
-        m_mapView.CallPageFunction(QStringLiteral("PanToNewPoint"), QString::fromStdString(step.m_strPageLat),
-                                   QString::fromStdString(step.m_strPageLng));
-        m_meter.SetPos(step.m_nGaugePos);
-        m_eastText.setText(QString::fromStdString(step.m_strEast));
-        m_northText.setText(QString::fromStdString(step.m_strNorth));
+    // The record of the second the picture shows, once the engine has told one; until then
+    // one record a tick.
+    const std::int64_t nTime = VideoTimeNow();
+    if (nTime >= 0) {
+        ShowRecordAt(nTime / 1000);
+        // The next tick just after the picture's next whole second, so that no second is
+        // shown twice or skipped.
+        if (m_clip.m_bPositionTimer)
+            m_timers.SetTimer(TIMER_POSITION, int(kPositionPeriodMs - nTime % 1000 + kTickAfterSecondMs), this);
+        return;
     }
+    const CGPSPoint* pPoint = m_pTrack->GetCurrent();
+    if (pPoint && pPoint->m_bValid)
+        ShowRecord(m_pTrack->GetCursor());
     m_pTrack->Advance();
+}
+
+void CPlayerDlg::NoteVideoTime(std::int64_t nTimeMs)
+{
+    m_nEngineTimeAtMs = MonotonicMs();
+    m_nEngineTimeMs = nTimeMs;
+}
+
+std::int64_t CPlayerDlg::VideoTimeNow() const
+{
+    const std::int64_t nTime = m_nEngineTimeMs.load();
+    if (nTime < 0 || m_clip.m_nPlayState != PLAY_PLAYING)
+        return nTime;
+    return nTime + std::clamp<std::int64_t>(MonotonicMs() - m_nEngineTimeAtMs.load(), 0, kMaxRunOnMs);
+}
+
+void CPlayerDlg::ShowRecordAt(std::int64_t nSecond)
+{
+    if (!m_pTrack)
+        return;
+    const int nRecord = RecordForSecond(*m_pTrack, nSecond);
+    if (nRecord >= 0 && nRecord != m_nShownRecord)
+        ShowRecord(nRecord);
+    m_pTrack->SetCursor(int(std::min<std::int64_t>(nSecond + 1, m_pTrack->GetCount())));
+}
+
+void CPlayerDlg::ShowRecord(int nRecord)
+{
+    const CTrackStep step = TrackStepOf(*m_pTrack->GetAt(nRecord));
+    m_mapView.CallPageFunction(QStringLiteral("PanToNewPoint"), QString::fromStdString(step.m_strPageLat),
+                               QString::fromStdString(step.m_strPageLng));
+    m_meter.SetPos(step.m_nGaugePos);
+    m_eastText.setText(QString::fromStdString(step.m_strEast));
+    m_northText.setText(QString::fromStdString(step.m_strNorth));
+    m_nShownRecord = nRecord;
 }
 
 void CPlayerDlg::ResetDisplays()
@@ -307,6 +364,7 @@ void CPlayerDlg::OnVideoEvent(const libvlc_event_t* pEvent, void* pUser)
         return;
     if (pEvent->u.media_player_time_changed.new_time > 0)
         pDlg->m_bMediaPlayed = true;
+    pDlg->NoteVideoTime(pEvent->u.media_player_time_changed.new_time);
     if (pDlg->m_bTimeUpdateQueued.exchange(true))
         return;
     // Never touch widgets here, and never wait for the GUI thread: hand over and return.
@@ -342,6 +400,9 @@ void CPlayerDlg::OnMediaDone(unsigned nMediaSerial, bool bFailed)
     if (nMediaSerial != m_nMediaSerial.load() || nMediaSerial == 0)
         return;
     Dispatch(bFailed || !m_bMediaPlayed ? EClipEvent::MediaFailed : EClipEvent::MediaEnded);
+    // Opening the next clip changes the serial: a second report on this clip is not heard.
+    if (m_bContinuous)
+        PlayNextInList();
 }
 
 QString CPlayerDlg::CannotPlayText()

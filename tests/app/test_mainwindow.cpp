@@ -258,12 +258,14 @@ TEST_F(MainWindowTest, WindowMenuEndsWithSeparatorAndAbout)
     QMenu* pMenu = s_pDlg->GetSystemMenu();
     ASSERT_NE(pMenu, nullptr);
     const QList<QAction*> actions = pMenu->actions();
-    ASSERT_EQ(actions.size(), 5);
+    ASSERT_EQ(actions.size(), 6);
     EXPECT_EQ(actions[0]->text(), "Move");
     EXPECT_EQ(actions[1]->text(), "Minimize");
     EXPECT_EQ(actions[2]->text(), "Close");
-    EXPECT_TRUE(actions[3]->isSeparator());
-    EXPECT_EQ(actions[4]->text(), QStringLiteral("关于 Deruziz(&A)..."));
+    EXPECT_EQ(actions[3]->text(), "Play Clips One After Another");
+    EXPECT_TRUE(actions[3]->isCheckable());
+    EXPECT_TRUE(actions[4]->isSeparator());
+    EXPECT_EQ(actions[5]->text(), QStringLiteral("关于 Deruziz(&A)..."));
 }
 
 TEST_F(MainWindowTest, RightClickOnStripAndAltSpaceOpenTheWindowMenu)

@@ -51,11 +51,11 @@ bool WriteFile(const QString& path, const QByteArray& content)
 }
 
 // A card as the camcorder writes it: <card>/DCIM/100MEDIA/CLIPnnnn.MOV and <card>/GPS/GPSnnnn.LOG.
-std::string MakeCardClip(const QString& card, const QString& name, const QByteArray& log)
+std::string MakeCardClip(const QString& card, const QString& name, const QByteArray& log, int nSeconds = 4)
 {
     const QString clip = TestClips::ScratchDir() + QLatin1Char('/') + card + QStringLiteral("/DCIM/100MEDIA/") + name;
     QDir().mkpath(QFileInfo(clip).path());
-    TestClips::CopyTo(TestClips::Make(TestClips::MovH264WithSound, 4), clip);
+    TestClips::CopyTo(TestClips::Make(TestClips::MovH264WithSound, nSeconds), clip);
     if (!log.isEmpty())
         WriteFile(TestClips::ScratchDir() + QLatin1Char('/') + card + QStringLiteral("/GPS/GPS") + name.mid(4, 4) +
                       QStringLiteral(".LOG"),
@@ -124,7 +124,8 @@ TEST_F(PlaybackTest, IdlePictureButtonOpensTheLoadDialog)
 
 TEST_F(PlaybackTest, LoadFileShowsClipsOnlyThenPlaysAndTracksEveryRecord)
 {
-    const std::string clip = MakeCardClip(QStringLiteral("card1"), QStringLiteral("CLIP0001.MOV"), kShortLog);
+    // Six seconds of video for the log's five records, one a second from the clip's start.
+    const std::string clip = MakeCardClip(QStringLiteral("card1"), QStringLiteral("CLIP0001.MOV"), kShortLog, 6);
     const QString folder = QFileInfo(QString::fromStdString(clip)).path();
     for (const char* pszOther : {"clip0002.mov", "Clip0003.Mp4", "NOTES.TXT", "CLIP0004.MOV.bak", "MOVIE.AVI.part"})
         WriteFile(folder + QLatin1Char('/') + QLatin1String(pszOther), "x");
@@ -184,7 +185,7 @@ TEST_F(PlaybackTest, LoadFileShowsClipsOnlyThenPlaysAndTracksEveryRecord)
     EXPECT_EQ(Peer(*s_pDlg).m_eastText.text(), "E:20.280000");
     EXPECT_EQ(MarkerPosition(), "10.53,20.28");
 
-    // The 4-second clip ends: the desktop hears it stopped, the window keeps its state.
+    // The clip ends: the desktop hears it stopped, the window keeps its state.
     ASSERT_TRUE(WaitFor([&] { return s_pDlg->GetStatus() == IPlayerControl::Status::Stopped; }, 10000))
         << "the desktop still hears Playing after the clip ended";
     EXPECT_EQ(s_pDlg->ClipState().m_nPlayState, PLAY_PLAYING);

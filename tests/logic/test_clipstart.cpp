@@ -101,8 +101,13 @@ TEST(ClipStart, SequencesOfTheWindowsHandlers)
          "| StartWait | | | | ErrorPage StopWait Play | Stop Rewind Reset |", PLAY_STOPPED, false},
         {"a clip the engine cannot play stops and says so", After(kStart, {E::MediaFailed}),
          kStartTrace + " | StopPos Stop Rewind Reset CannotPlay", PLAY_STOPPED, false},
-        {"the end of the video leaves the window playing and tracking", After(kStart, {E::MediaEnded}),
-         kStartTrace + " |", PLAY_PLAYING, true},
+        {"the end of the video leaves the window playing, its tracking stopped", After(kStart, {E::MediaEnded}),
+         kStartTrace + " | StopPos", PLAY_PLAYING, false},
+        {"a seek back after the track was used up tracks again while playing",
+         After(kStart, {E::TrackUsedUp, E::SeekedInTrack, E::SeekedPastTrack}),
+         kStartTrace + " | StopPos | StartPos | StopPos", PLAY_PLAYING, false},
+        {"a seek while paused stays paused", After(kStart, {E::PauseResume, E::SeekedPastTrack, E::SeekedInTrack}),
+         kStartTrace + " | StopPos Pause | |", PLAY_PAUSED, false},
         {"opening another clip stops the playing clip's tracking", After(kStart, {E::ClipOpened}),
          kStartTrace + " | StopPos", PLAY_PLAYING, false},
         {"before any clip the transport buttons do nothing", {E::Play, E::PauseResume, E::Stop}, "| |", PLAY_IDLE,
@@ -116,9 +121,28 @@ TEST(ClipStart, SequencesOfTheWindowsHandlers)
     }
 }
 
+TEST(ClipStart, SeekingNeedsAStartedClip)
+{
+    const struct
+    {
+        std::vector<E> events;
+        bool bCanSeek;
+    } kCases[] = {{{}, false},
+                  {{E::ClipOpened, E::PageComplete}, false},
+                  {kStart, true},
+                  {After(kStart, {E::PauseResume}), true},
+                  {After(kStart, {E::Stop}), false},
+                  {After(kStart, {E::ClipOpened}), false}};
+    for (const auto& c : kCases) {
+        CClipStartState state;
+        RunEvents(c.events, state);
+        EXPECT_EQ(CanSeek(state), c.bCanSeek) << c.events.size() << " events";
+    }
+}
+
 TEST(ClipStart, TheEndOfTheVideoIsToldUntilPlayOrStop)
 {
-    for (const E then : {E::Play, E::Stop, E::ClipOpened}) {
+    for (const E then : {E::Play, E::Stop, E::ClipOpened, E::SeekedInTrack}) {
         CClipStartState state;
         RunEvents(After(kStart, {E::MediaEnded}), state);
         EXPECT_TRUE(state.m_bMediaEnded);

@@ -145,3 +145,25 @@ TEST(PlayListCommands, RemoveTheSelectedRows)
     EXPECT_EQ(emptied.m_nLeft + emptied.m_nRight, 0);
     EXPECT_EQ(NextClip({2, LEFT, -1, -1}, 20, STARTED).m_nOpen, -1);
 }
+
+TEST(PlayListCommands, PlayEntryMovesTheSelectionToItAcrossViewsAndPages)
+{
+    const CListState onLeftRow4{0, LEFT, 4, -1};
+    const struct
+    {
+        int nEntry;
+        const char* pszState;
+        bool bRedrawn;
+        int nOpen;
+    } rows[] = {
+        {5, "page 0 right L-1 R0", false, 5},   {10, "page 1 left L0 R-1", true, 10},
+        {3, "page 0 left L3 R-1", false, 3},    {22, "page 2 left L2 R-1", true, 22},
+        {23, "page 0 left L4 R-1", false, -1},  {-1, "page 0 left L4 R-1", false, -1},
+    };
+    for (const auto& row : rows) {
+        const CListCommandResult result = PlayEntry(onLeftRow4, 23, row.nEntry);
+        EXPECT_EQ(Text(result.m_state), row.pszState) << "entry " << row.nEntry;
+        EXPECT_EQ(result.m_bRedrawn, row.bRedrawn) << "entry " << row.nEntry;
+        EXPECT_EQ(result.m_nOpen, row.nOpen) << "entry " << row.nEntry;
+    }
+}

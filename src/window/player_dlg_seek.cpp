@@ -1,0 +1,95 @@
+// The main window's ways through a drive: moving the video by key and by the desktop's
+// controls, and playing the list's next clip when one ends while clips play one after another.
+#include "window/player_dlg.h"
+
+#include "desktop/settingsreader.h"
+#include "logic/gpstrack.h"
+
+#include <QAction>
+#include <QKeyEvent>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr std::int64_t kShortJumpMs = 5000;
+constexpr std::int64_t kLongJumpMs = 60000;
+
+} // namespace
+
+bool CPlayerDlg::SeekTo(std::int64_t nTargetMs)
+{
+    if (!CanSeek(m_clip))
+        return false;
+    const std::int64_t nLength = std::max<std::int64_t>(m_player.GetLength(), 0);
+    const std::int64_t nTime = std::clamp<std::int64_t>(nTargetMs, 0, nLength);
+    // An ended video takes a position only once it plays again.
+    if (m_clip.m_bMediaEnded)
+        m_player.Play();
+    m_player.SetTime(nTime);
+    NoteVideoTime(nTime);
+    m_timeText.setText(FormatTimeText(nTime, nLength));
+    m_seekSlider.SetPos(ProgressPercent(nTime, nLength));
+    const std::int64_t nSecond = nTime / 1000;
+    if (m_clip.m_bGpsPageReady)
+        ShowRecordAt(nSecond);
+    Dispatch(m_pTrack && nSecond < m_pTrack->GetCount() ? EClipEvent::SeekedInTrack : EClipEvent::SeekedPastTrack);
+    emit Seeked(nTime);
+    return true;
+}
+
+bool CPlayerDlg::SeekBy(std::int64_t nDeltaMs)
+{
+    const std::int64_t nFrom = m_nEngineTimeMs >= 0 ? VideoTimeNow() : m_player.GetTime();
+    return SeekTo(std::max<std::int64_t>(nFrom, 0) + nDeltaMs);
+}
+
+bool CPlayerDlg::OnTransportKey(const QKeyEvent& event)
+{
+    const bool bLong = event.modifiers().testFlag(Qt::ControlModifier);
+    switch (event.key()) {
+    case Qt::Key_Right: SeekBy(bLong ? kLongJumpMs : kShortJumpMs); return true;
+    case Qt::Key_Left: SeekBy(bLong ? -kLongJumpMs : -kShortJumpMs); return true;
+    case Qt::Key_Space: OnPauseResume(); return true;
+    default: return false;
+    }
+}
+
+void CPlayerDlg::SetSettings(CSettingsReader* pSettings, const QString& strPath)
+{
+    m_pSettings = pSettings;
+    m_strSettingsPath = strPath;
+    SetContinuousPlay(pSettings && pSettings->Settings().m_bContinuous);
+}
+
+void CPlayerDlg::SetContinuousPlay(bool bOn)
+{
+    m_bContinuous = bOn;
+    if (m_pContinuousAction)
+        m_pContinuousAction->setChecked(bOn);
+}
+
+void CPlayerDlg::OnContinuousToggled(bool bOn)
+{
+    m_bContinuous = bOn;
+    if (!m_pSettings)
+        return;
+    QString strWhy;
+    if (!m_pSettings->WriteValue(m_strSettingsPath, QStringLiteral("playback"), QStringLiteral("continuous"),
+                                 bOn ? QStringLiteral("true") : QStringLiteral("false"), strWhy))
+        std::fprintf(stderr, "deruziz: %s\n", qPrintable(strWhy));
+}
+
+bool CPlayerDlg::HasNextInList() const
+{
+    const int nEntry = m_entries.IndexOf(m_strClipPath.toStdString());
+    return nEntry >= 0 && nEntry + 1 < m_entries.GetCount();
+}
+
+void CPlayerDlg::PlayNextInList()
+{
+    const int nEntry = m_entries.IndexOf(m_strClipPath.toStdString());
+    if (nEntry >= 0)
+        ApplyListCommand(PlayEntry(ListState(), m_entries.GetCount(), nEntry + 1));
+}
