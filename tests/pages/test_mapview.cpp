@@ -8,6 +8,7 @@
 #include "framework/resources.h"
 #include "map/googlemapview.h"
 #include "map/mywebbrowser/impidispatch.h"
+#include "map/mywebbrowser/mappagehost.h"
 #include "boxcatcher.h"
 #include "waitfor.h"
 
