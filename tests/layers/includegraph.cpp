@@ -41,7 +41,7 @@ std::vector<CInclude> ReadIncludes(const fs::path& sourceRoot)
         std::string line;
         std::smatch match;
         while (std::getline(in, line)) {
-            if (!std::regex_search(line, match, includeLine))
+            if (line.find("include") == std::string::npos || !std::regex_search(line, match, includeLine))
                 continue;
             for (const fs::path& base : {file.parent_path(), root}) {
                 const fs::path target = base / match[1].str();
