@@ -5,6 +5,7 @@
 #include "framework/messages.h"
 #include "map/googlemapview.h"
 #include "map/mywebbrowser/impidispatch.h"
+#include "map/mywebbrowser/mappagehost.h"
 #include "app/player_app.h"
 #include "waitfor.h"
 

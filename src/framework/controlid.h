@@ -2,6 +2,9 @@
 
 class QWidget;
 
+// The ID of a view's one pane (the browser inside the map view).
+constexpr int AFX_IDW_PANE_FIRST = 0xE900;
+
 // Every child created from a dialog template carries its control ID.
 void SetDlgCtrlID(QWidget* pWidget, int nId);
 int GetDlgCtrlID(const QWidget* pWidget);

@@ -168,3 +168,15 @@ CFolderScanResult ScanFolder(const std::string& folder, const CScanHooks& hooks)
     CScanner(hooks, result).Run(folder);
     return result;
 }
+
+CFolderScanResult CVideoList::AddFolder(const std::string& folder)
+{
+    return AddFolder(folder, CScanHooks());
+}
+
+CFolderScanResult CVideoList::AddFolder(const std::string& folder, const CScanHooks& hooks)
+{
+    CFolderScanResult result = ScanFolder(folder, hooks);
+    Append(std::move(result.m_clips));
+    return result;
+}

@@ -1,7 +1,5 @@
 #include "logic/video.h"
 
-#include "logic/folderscan.h"
-
 #include <algorithm>
 #include <stdexcept>
 #include <utility>
@@ -56,16 +54,4 @@ int CVideoList::Append(std::vector<CVideoEntry>&& entries)
     }
     entries.clear();
     return nAppended;
-}
-
-CFolderScanResult CVideoList::AddFolder(const std::string& folder)
-{
-    return AddFolder(folder, CScanHooks());
-}
-
-CFolderScanResult CVideoList::AddFolder(const std::string& folder, const CScanHooks& hooks)
-{
-    CFolderScanResult result = ScanFolder(folder, hooks);
-    Append(std::move(result.m_clips));
-    return result;
 }

@@ -51,8 +51,9 @@ public:
     // order; returns how many were appended.
     int Append(std::vector<CVideoEntry>&& entries);
 
-    // ScanFolder (folderscan.h), then Append of the clips it found. Returns the scan's
-    // result, whose m_clips have been moved into the list, for its m_errors.
+    // ScanFolder, then Append of the clips it found. Returns the scan's result, whose m_clips
+    // have been moved into the list, for its m_errors. Defined beside the scan (folderscan.cpp),
+    // which knows the list; the list does not know the scan.
     CFolderScanResult AddFolder(const std::string& folder);
     CFolderScanResult AddFolder(const std::string& folder, const CScanHooks& hooks);
 

@@ -83,7 +83,7 @@ BOOL CGoogleMapView::Create(const QRect& rect, QWidget* pParent, int nID)
     setParent(pParent);
     setGeometry(rect);
     SetDlgCtrlID(this, nID);
-    m_pBrowser.reset(pfnCreate(this, m_pExternal.data(), m_mapTileServers));
+    m_pBrowser.reset(pfnCreate(this, this, m_pExternal.data(), m_mapTileServers));
     m_pBrowser->SetGeometry(QRect(QPoint(0, 0), rect.size()));
     show();
     if (!m_strPendingPage.isEmpty())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/wintypes.h"
+#include "map/mywebbrowser/module/mapbrowserevents.h"
 
 #include <QMap>
 #include <QPointer>
@@ -19,13 +20,10 @@ class QWebEngineView;
 // navigation to its notify target by a sent WM_MAP_* message, and runs page functions for the program.
 // The browser itself is a child of this view with the view's whole client area; it comes from
 // the deruziz_mapview module, loaded when the first view is created.
-class CGoogleMapView : public QWidget
+class CGoogleMapView : public QWidget, public IMapBrowserEvents
 {
     Q_OBJECT
 public:
-    // Control ID of the browser inside the view.
-    static constexpr int AFX_IDW_PANE_FIRST = 0xE900;
-
     explicit CGoogleMapView(QWidget* pParent = nullptr);
     ~CGoogleMapView() override;
     CGoogleMapView(const CGoogleMapView&) = delete;
@@ -67,10 +65,10 @@ public:
     QWebEnginePage* GetHtmlDocument() const;
 
     // The browser's events, in the browser's order.
-    void OnBeforeNavigate2(const QString& strUrl);
-    void OnNavigateComplete2();
-    void OnDocumentComplete(const QString& strUrl);
-    void OnProgressChange(int nProgress);
+    void OnBeforeNavigate2(const QString& strUrl) override;
+    void OnNavigateComplete2() override;
+    void OnDocumentComplete(const QString& strUrl) override;
+    void OnProgressChange(int nProgress) override;
 
     // URL of the latest before-navigate or document-complete event.
     QString m_strURL;

@@ -9,7 +9,7 @@
 #include "map/googlemapview.h"
 #include "skin/meter.h"
 #include "desktop/mpris/playercontrol.h"
-#include "map/mywebbrowser/impidispatch.h"
+#include "map/mywebbrowser/mappagehost.h"
 #include "skin/skinbutton.h"
 #include "logic/playlistnav.h"
 #include "skin/transparentstatic.h"

@@ -1,5 +1,7 @@
 // One running copy: the refusal, the hand-over of paths to the running copy, the lock in the
 // environments users' machines start it in, and the start without a display.
+#include "app/player_app.h"
+#include "boxcatcher.h"
 #include "playerprocess.h"
 #include "waitfor.h"
 
@@ -17,6 +19,16 @@ namespace {
 
 const QString kRefused = QStringLiteral("refused: The Program alreay running!!");
 const QString kShown = QStringLiteral("main window shown");
+
+TEST(AppRefusal, ShowsTheTextWithTheApplicationTitle)
+{
+    CBoxCatcher box;
+    CPlayerApp::ShowAlreadyRunning();
+    EXPECT_EQ(box.m_strText, "The Program alreay running!!");
+    EXPECT_EQ(box.m_strCaption, "Deruziz");
+    EXPECT_EQ(box.m_buttons, QMessageBox::Ok);
+    EXPECT_EQ(box.m_icon, QMessageBox::NoIcon);
+}
 
 TEST(SingleInstance, SecondCopyWithoutPathsRefusesAndEndsWhileTheFirstRunsOn)
 {

@@ -5,7 +5,6 @@
 #include "framework/core/fileerror.h"
 #include "playerdlgpeer.h"
 #include "waitfor.h"
-#include "map/mywebbrowser/impidispatch.h"
 #include "window/player_dlg.h"
 #include "resource.h"
 #include "testclips.h"

@@ -5,7 +5,6 @@
 #include "boxcatcher.h"
 #include "playerdlgpeer.h"
 #include "waitfor.h"
-#include "map/mywebbrowser/impidispatch.h"
 #include "window/player_dlg.h"
 #include "testclips.h"
 #include "whenmodal.h"

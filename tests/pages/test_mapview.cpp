@@ -8,6 +8,7 @@
 #include "framework/resources.h"
 #include "map/googlemapview.h"
 #include "map/mywebbrowser/impidispatch.h"
+#include "map/mywebbrowser/mappagehost.h"
 #include "boxcatcher.h"
 #include "waitfor.h"
 
@@ -181,7 +182,7 @@ TEST_F(MapViewTest, ViewTakesThePlaceholdersPlaceAndId)
     EXPECT_EQ(GetDlgItem(s_pHost, 1004), &View());
     EXPECT_EQ(View().geometry(), QRect(646, 50, 304, 316));
     EXPECT_EQ(View().GetBrowser()->geometry(), QRect(0, 0, 304, 316));
-    EXPECT_EQ(GetDlgCtrlID(View().GetBrowser()), CGoogleMapView::AFX_IDW_PANE_FIRST);
+    EXPECT_EQ(GetDlgCtrlID(View().GetBrowser()), AFX_IDW_PANE_FIRST);
 
     QWidget parentWithout;
     CGoogleMapView orphan;

@@ -7,6 +7,7 @@
 #include "framework/controlid.h"
 #include "map/googlemapview.h"
 #include "map/mywebbrowser/impidispatch.h"
+#include "map/mywebbrowser/mappagehost.h"
 #include "resource.h"
 
 #include <QBuffer>

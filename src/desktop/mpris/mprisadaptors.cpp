@@ -1,8 +1,7 @@
 #include "desktop/mpris/mprisadaptors.h"
 
-#include "desktop/mpris/mprisservice.h"
-
-CMprisRootAdaptor::CMprisRootAdaptor(CMprisService& service) : QDBusAbstractAdaptor(&service), m_service(service)
+CMprisRootAdaptor::CMprisRootAdaptor(QObject& service, IMprisBackend& backend)
+    : QDBusAbstractAdaptor(&service), m_backend(backend)
 {
 }
 
@@ -29,71 +28,72 @@ QStringList CMprisRootAdaptor::GetMimeTypes() const
 
 void CMprisRootAdaptor::Raise()
 {
-    m_service.Defer(&IPlayerControl::Raise);
+    m_backend.Defer(&IPlayerControl::Raise);
 }
 
 void CMprisRootAdaptor::Quit()
 {
-    m_service.Defer(&IPlayerControl::Quit);
+    m_backend.Defer(&IPlayerControl::Quit);
 }
 
-CMprisPlayerAdaptor::CMprisPlayerAdaptor(CMprisService& service) : QDBusAbstractAdaptor(&service), m_service(service)
+CMprisPlayerAdaptor::CMprisPlayerAdaptor(QObject& service, IMprisBackend& backend)
+    : QDBusAbstractAdaptor(&service), m_backend(backend)
 {
 }
 
 QString CMprisPlayerAdaptor::GetPlaybackStatus() const
 {
-    return m_service.GetPlaybackStatus();
+    return m_backend.GetPlaybackStatus();
 }
 
 QVariantMap CMprisPlayerAdaptor::GetMetadata() const
 {
-    return m_service.GetMetadata();
+    return m_backend.GetMetadata();
 }
 
 double CMprisPlayerAdaptor::GetVolume() const
 {
-    return m_service.GetVolume();
+    return m_backend.GetVolume();
 }
 
 void CMprisPlayerAdaptor::SetVolume(double dVolume)
 {
-    m_service.SetVolume(dVolume);
+    m_backend.SetVolume(dVolume);
 }
 
 qlonglong CMprisPlayerAdaptor::GetPosition() const
 {
-    return m_service.GetPositionUs();
+    return m_backend.GetPositionUs();
 }
 
 void CMprisPlayerAdaptor::Next()
 {
-    m_service.Defer(&IPlayerControl::Next);
+    m_backend.Defer(&IPlayerControl::Next);
 }
 
 void CMprisPlayerAdaptor::Previous()
 {
-    m_service.Defer(&IPlayerControl::Previous);
+    m_backend.Defer(&IPlayerControl::Previous);
 }
 
 void CMprisPlayerAdaptor::Pause()
 {
-    m_service.Defer(&IPlayerControl::Pause);
+    m_backend.Defer(&IPlayerControl::Pause);
 }
 
 void CMprisPlayerAdaptor::PlayPause()
 {
-    m_service.Defer(&IPlayerControl::PlayPause);
+    m_backend.Defer(&IPlayerControl::PlayPause);
 }
 
 void CMprisPlayerAdaptor::Stop()
 {
-    m_service.Defer(&IPlayerControl::Stop);
+    m_backend.Defer(&IPlayerControl::Stop);
 }
 
 void CMprisPlayerAdaptor::Play()
 {
-    m_service.Defer(&IPlayerControl::Play);
+    m_backend.Defer(&IPlayerControl::Play);
 }
 
 // CanSeek is false: clients do not call these, and those that do get no effect, as the

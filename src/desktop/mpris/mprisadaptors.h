@@ -3,12 +3,12 @@
 // The two MPRIS 2 interfaces. Their public slots are the D-Bus methods and their properties the
 // D-Bus properties, so both keep the names the interfaces give them.
 
+#include "desktop/mpris/mprisbackend.h"
+
 #include <QDBusAbstractAdaptor>
 #include <QDBusObjectPath>
 #include <QStringList>
 #include <QVariantMap>
-
-class CMprisService;
 
 class CMprisRootAdaptor : public QDBusAbstractAdaptor
 {
@@ -22,7 +22,8 @@ class CMprisRootAdaptor : public QDBusAbstractAdaptor
     Q_PROPERTY(QStringList SupportedUriSchemes READ GetUriSchemes)
     Q_PROPERTY(QStringList SupportedMimeTypes READ GetMimeTypes)
 public:
-    explicit CMprisRootAdaptor(CMprisService& service);
+    // A part of service, which it reaches through backend.
+    CMprisRootAdaptor(QObject& service, IMprisBackend& backend);
 
     bool GetTrue() const { return true; }
     bool GetFalse() const { return false; }
@@ -36,7 +37,7 @@ public slots:
     void Quit();
 
 private:
-    CMprisService& m_service;
+    IMprisBackend& m_backend;
 };
 
 class CMprisPlayerAdaptor : public QDBusAbstractAdaptor
@@ -58,7 +59,7 @@ class CMprisPlayerAdaptor : public QDBusAbstractAdaptor
     Q_PROPERTY(bool CanSeek READ GetFalse)
     Q_PROPERTY(bool CanControl READ GetTrue)
 public:
-    explicit CMprisPlayerAdaptor(CMprisService& service);
+    CMprisPlayerAdaptor(QObject& service, IMprisBackend& backend);
 
     bool GetTrue() const { return true; }
     bool GetFalse() const { return false; }
@@ -86,5 +87,5 @@ signals:
     void Seeked(qlonglong Position);
 
 private:
-    CMprisService& m_service;
+    IMprisBackend& m_backend;
 };

@@ -62,8 +62,8 @@ std::unique_ptr<CMprisService> CMprisService::Attach(IPlayerControl& control, co
 CMprisService::CMprisService(IPlayerControl& control, const QDBusConnection& connection)
     : m_control(control), m_connection(connection)
 {
-    new CMprisRootAdaptor(*this);
-    new CMprisPlayerAdaptor(*this);
+    new CMprisRootAdaptor(*this, *this);
+    new CMprisPlayerAdaptor(*this, *this);
     if (!m_control.GetClipPath().isEmpty())
         m_nTrack = 1;
     RefreshLength();

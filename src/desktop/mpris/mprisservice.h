@@ -1,5 +1,6 @@
 #pragma once
 
+#include "desktop/mpris/mprisbackend.h"
 #include "desktop/mpris/playercontrol.h"
 
 #include <QDBusConnection>
@@ -13,7 +14,7 @@
 // The player as the desktop's media controls and media keys see it: the MPRIS 2 interfaces at
 // /org/mpris/MediaPlayer2 under the name org.mpris.MediaPlayer2.deruziz. It drives the window
 // through IPlayerControl only and announces what changes there.
-class CMprisService : public QObject, private IPlayerObserver
+class CMprisService : public QObject, public IMprisBackend, private IPlayerObserver
 {
     Q_OBJECT
 public:
@@ -31,13 +32,13 @@ public:
 
     // Runs the command once the call has its answer: a command may open a message box, and
     // the caller is not to wait for the user, nor lose the answer to Quit.
-    void Defer(void (IPlayerControl::*pfnCommand)());
+    void Defer(void (IPlayerControl::*pfnCommand)()) override;
 
-    QString GetPlaybackStatus() const;
-    QVariantMap GetMetadata() const;
-    double GetVolume() const;
-    void SetVolume(double dVolume);
-    std::int64_t GetPositionUs() const;
+    QString GetPlaybackStatus() const override;
+    QVariantMap GetMetadata() const override;
+    double GetVolume() const override;
+    void SetVolume(double dVolume) override;
+    std::int64_t GetPositionUs() const override;
 
 private:
     CMprisService(IPlayerControl& control, const QDBusConnection& connection);

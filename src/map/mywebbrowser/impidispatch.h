@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/wintypes.h"
+#include "map/mywebbrowser/mappagehost.h"
 
 #include <QObject>
 #include <QString>
@@ -34,22 +35,6 @@ constexpr WORD DISPATCH_PROPERTYGET = 0x2;
 inline const IID IID_NULL;
 inline const IID IID_IUnknown{0x00000000, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
 inline const IID IID_IDispatch{0x00020400, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
-
-// What the page's calls do in the program. The main window implements it and is handed to
-// the object below.
-class IMapPageHost
-{
-public:
-    // CB_CustomFunction: the test message box.
-    virtual void ShowScriptTestMessage() = 0;
-    // CB_SetStartupCenterPoint: answer with SetStartupCenterPoint(lat,lng) if there is a start point.
-    virtual void SendStartPoint() = 0;
-    // CB_SetGPSPageInitialized: the live map is ready.
-    virtual void OnGpsPageInitialized() = 0;
-
-protected:
-    ~IMapPageHost() = default;
-};
 
 // The object every map page reaches as window.external. One exists for the whole run,
 // owned by the application; the reference count is bookkeeping only and never deletes.

@@ -1,8 +1,8 @@
 #include "map/mywebbrowser/module/mapbrowser.h"
 
 #include "framework/controlid.h"
-#include "map/googlemapview.h"
 #include "map/mywebbrowser/module/hostsite.h"
+#include "map/mywebbrowser/module/mapbrowserevents.h"
 #include "map/mywebbrowser/module/resscheme.h"
 
 #include <QPointer>
@@ -21,14 +21,15 @@ namespace {
 class CMapBrowser final : public QObject, public IMapBrowser
 {
 public:
-    CMapBrowser(CGoogleMapView* pView, CImpIDispatch* pExternal, const QMap<QString, QString>& tileServers)
-        : m_pView(pView)
+    CMapBrowser(QWidget* pView, IMapBrowserEvents* pEvents, CImpIDispatch* pExternal,
+                const QMap<QString, QString>& tileServers)
+        : m_pEvents(pEvents)
     {
         m_pSite = m_occManager.CreateSite(pExternal, tileServers);
         m_pSite->setBackgroundColor(Qt::black);
         connect(m_pSite.get(), &CBrowserControlSite::BeforeNavigate, this, [this](const QUrl& url) {
             m_bNavigatePending = true;
-            m_pView->OnBeforeNavigate2(url.toString());
+            m_pEvents->OnBeforeNavigate2(url.toString());
         });
         connect(m_pSite.get(), &QWebEnginePage::urlChanged, this, [this] {
             if (m_bNavigatePending)
@@ -38,7 +39,7 @@ public:
 
         m_pBrowser = std::make_unique<QWebEngineView>(pView);
         m_pBrowser->setPage(m_pSite.get());
-        SetDlgCtrlID(m_pBrowser.get(), CGoogleMapView::AFX_IDW_PANE_FIRST);
+        SetDlgCtrlID(m_pBrowser.get(), AFX_IDW_PANE_FIRST);
         m_pSite->AttachTo(m_pBrowser.get());
         m_pBrowser->show();
     }
@@ -76,7 +77,7 @@ private:
         // The new document's script may call the program before its load completes (the live
         // map asks for its start point from onload); the answer must reach it.
         m_pHtmlDoc = m_pSite.get();
-        m_pView->OnNavigateComplete2();
+        m_pEvents->OnNavigateComplete2();
     }
 
     void OnLoadingChanged(const QWebEngineLoadingInfo& info)
@@ -89,11 +90,11 @@ private:
         if (m_bNavigatePending)
             OnNavigateComplete();
         m_pHtmlDoc = m_pSite.get();
-        m_pView->OnDocumentComplete(info.url().toString());
-        m_pView->OnProgressChange(-1);
+        m_pEvents->OnDocumentComplete(info.url().toString());
+        m_pEvents->OnProgressChange(-1);
     }
 
-    CGoogleMapView* m_pView;
+    IMapBrowserEvents* m_pEvents;
     CBrowserOccManager m_occManager;
     std::unique_ptr<CBrowserControlSite> m_pSite;
     std::unique_ptr<QWebEngineView> m_pBrowser;
@@ -105,10 +106,11 @@ private:
 } // namespace
 
 extern "C" __attribute__((visibility("default"))) IMapBrowser*
-DeruzizCreateMapBrowser(CGoogleMapView* pView, CImpIDispatch* pExternal, const QMap<QString, QString>& tileServers)
+DeruzizCreateMapBrowser(QWidget* pView, IMapBrowserEvents* pEvents, CImpIDispatch* pExternal,
+                        const QMap<QString, QString>& tileServers)
 {
     // The res: scheme must be known before the first web engine object exists.
     static const bool bRegistered = (CResSchemeHandler::RegisterScheme(), true);
     Q_UNUSED(bRegistered);
-    return new CMapBrowser(pView, pExternal, tileServers);
+    return new CMapBrowser(pView, pEvents, pExternal, tileServers);
 }

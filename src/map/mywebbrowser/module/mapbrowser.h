@@ -3,11 +3,12 @@
 #include <QMap>
 #include <QString>
 
-class CGoogleMapView;
 class CImpIDispatch;
+class IMapBrowserEvents;
 class QRect;
 class QWebEnginePage;
 class QWebEngineView;
+class QWidget;
 
 // The browser inside a map view. It lives in a module of its own (deruziz_mapview), loaded
 // when the first map view is made: Qt WebEngine is by far the largest part of the program,
@@ -17,7 +18,7 @@ class IMapBrowser
 public:
     virtual ~IMapBrowser() = default;
 
-    // Loads a res: page of the program; the view hears of each step through its On* calls.
+    // Loads a res: page of the program; the events hear of each step.
     virtual void Navigate(const QString& strName) = 0;
     // Runs a script text in the current document; nothing before the first document.
     virtual void RunScript(const QString& strScript) = 0;
@@ -26,9 +27,9 @@ public:
     virtual QWebEnginePage* GetHtmlDocument() const = 0;
 };
 
-// The module's one exported function: the browser for a view, a child of that view, whose
-// pages reach pExternal (may be null) as window.external and whose live map takes its tile
-// addresses from tileServers (layer -> address).
-using PFN_CREATEMAPBROWSER = IMapBrowser* (*)(CGoogleMapView* pView, CImpIDispatch* pExternal,
+// The module's one exported function: the browser for a view, a child of pView that reports
+// to pEvents (both outlive the browser), whose pages reach pExternal (may be null) as
+// window.external and whose live map takes its tile addresses from tileServers (layer -> address).
+using PFN_CREATEMAPBROWSER = IMapBrowser* (*)(QWidget* pView, IMapBrowserEvents* pEvents, CImpIDispatch* pExternal,
                                               const QMap<QString, QString>& tileServers);
 #define DERUZIZ_CREATE_MAP_BROWSER "DeruzizCreateMapBrowser"

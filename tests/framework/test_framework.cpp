@@ -7,7 +7,6 @@
 #include "framework/instancelock.h"
 #include "framework/messages.h"
 #include "framework/resources.h"
-#include "app/player_app.h"
 #include "boxcatcher.h"
 
 #include <QApplication>
@@ -140,14 +139,4 @@ TEST(InstanceLock, HeldUntilReleased)
     }
     CInstanceLock again;
     EXPECT_TRUE(again.Acquire("VideriRedir"));
-}
-
-TEST(AppRefusal, ShowsTheTextWithTheApplicationTitle)
-{
-    CBoxCatcher box;
-    CPlayerApp::ShowAlreadyRunning();
-    EXPECT_EQ(box.m_strText, "The Program alreay running!!");
-    EXPECT_EQ(box.m_strCaption, "Deruziz");
-    EXPECT_EQ(box.m_buttons, QMessageBox::Ok);
-    EXPECT_EQ(box.m_icon, QMessageBox::NoIcon);
 }
