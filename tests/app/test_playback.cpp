@@ -42,6 +42,20 @@ QByteArray LongLog(int nRecords)
     return log;
 }
 
+// Record s at latitude 10 + s/100, so the text tells which second's record shows.
+QByteArray SecondsLog(int nRecords)
+{
+    QByteArray log;
+    for (int s = 0; s < nRecords; ++s)
+        log += QString::asprintf("A,1200%02d,0304100000,10%07.4f,02015.0000,10.00\n", s % 60, s * 0.6).toLatin1();
+    return log;
+}
+
+QString NorthOfSecond(std::int64_t nSecond)
+{
+    return QString::asprintf("N:%09f", 10.0 + double(nSecond) / 100.0);
+}
+
 bool WriteFile(const QString& path, const QByteArray& content)
 {
     QDir().mkpath(QFileInfo(path).path());
@@ -320,4 +334,34 @@ TEST_F(PlaybackTest, ClipThatCannotBeOpenedOrPlayedIsToldAndChangesNothing)
     s_pDlg->OpenClip(MakeCardClip(QStringLiteral("card4"), QStringLiteral("CLIP0008.MOV"), LongLog(5)));
     EXPECT_TRUE(Peer(*s_pDlg).m_videoArea.text().isEmpty());
     EXPECT_FALSE(Peer(*s_pDlg).m_videoArea.pixmap().isNull()) << "the idle picture is back";
+}
+
+TEST_F(PlaybackTest, KeysMoveTheVideoAndTheRecordOfTheNewSecondShowsAtOnce)
+{
+    s_pDlg->OpenClip(MakeCardClip(QStringLiteral("card6"), QStringLiteral("CLIP0020.MOV"), SecondsLog(30), 12));
+    ASSERT_TRUE(WaitFor([&] { return s_pDlg->ClipState().m_bPositionTimer; }, 20000)) << "tracking never started";
+    ASSERT_TRUE(WaitFor([&] { return Peer(*s_pDlg).m_player.GetTime() > 1200; }, 5000)) << "the video never played";
+
+    // Keys reach the window from a control that has no use for them.
+    QWidget* pFocus = &Peer(*s_pDlg).m_videoArea;
+    QTest::keyClick(pFocus, Qt::Key_Space);
+    ASSERT_EQ(s_pDlg->ClipState().m_nPlayState, PLAY_PAUSED);
+    QTest::qWait(300);
+    const std::int64_t nAt = Peer(*s_pDlg).m_player.GetTime();
+    QTest::keyClick(pFocus, Qt::Key_Right);
+    EXPECT_EQ(Peer(*s_pDlg).m_northText.text(), NorthOfSecond((nAt + 5000) / 1000)) << "5 s on, from " << nAt;
+    EXPECT_EQ(s_pDlg->ClipState().m_nPlayState, PLAY_PAUSED) << "a seek while paused stays paused";
+    QTest::keyClick(pFocus, Qt::Key_Left, Qt::ControlModifier);
+    EXPECT_EQ(Peer(*s_pDlg).m_northText.text(), NorthOfSecond(0)) << "a minute back clamps to the start";
+    QTest::keyClick(pFocus, Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(Peer(*s_pDlg).m_northText.text(), NorthOfSecond(11)) << "a minute on clamps to the end";
+    QTest::keyClick(pFocus, Qt::Key_Left);
+    EXPECT_EQ(Peer(*s_pDlg).m_northText.text(), NorthOfSecond(6));
+
+    // Playing on, the records follow the picture's second.
+    QTest::keyClick(pFocus, Qt::Key_Space);
+    ASSERT_TRUE(WaitFor([&] { return Peer(*s_pDlg).m_northText.text() == NorthOfSecond(8); }, 4000))
+        << "tracking did not go on from the new second";
+    const std::int64_t nSecond = Peer(*s_pDlg).m_player.GetTime() / 1000;
+    EXPECT_LE(std::abs(nSecond - 8), 1) << "the marker runs away from the picture";
 }

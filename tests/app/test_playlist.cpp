@@ -159,3 +159,24 @@ TEST_F(PlayListTest, SlowScanLeavesTheWindowFreeAndReportsUnreadableClipsOnce)
     EXPECT_TRUE(box.m_strText.contains(QStringLiteral("1 more file"))) << box.m_strText.toStdString();
     EXPECT_EQ(Peer(m_dlg).m_listLeft.topLevelItemCount(), 5);
 }
+
+TEST_F(PlayListTest, OneAfterAnotherPlaysTheNextEntryWithItsTrackOnlyWhenOn)
+{
+    m_dlg.OpenPaths({QFile::encodeName(MakeCard(3)).toStdString()});
+    ASSERT_TRUE(WaitFor([&] { return !m_dlg.IsScanning() && Peer(m_dlg).m_entries.GetCount() == 3; }, 10000))
+        << "the scan never ended";
+    auto clipOf = [&](int nEntry) { return QString::fromStdString(Peer(m_dlg).m_entries.GetAt(nEntry).m_strPath); };
+
+    m_dlg.SetContinuousPlay(true);
+    m_dlg.OnPlaySelected();
+    ASSERT_TRUE(WaitFor([&] { return m_dlg.GetClipPath() == clipOf(1); }, 20000)) << "the next entry never followed";
+    EXPECT_EQ(Peer(m_dlg).m_listLeft.GetSelectedRow(), 1) << "the selection moves with it";
+    ASSERT_TRUE(WaitFor([&] { return m_dlg.ClipState().m_bPositionTimer; }, 20000)) << "the next clip is not tracked";
+    EXPECT_EQ(Peer(m_dlg).m_northText.text().left(7), NorthOfClip(1).left(7)) << "the next clip shows its own track";
+
+    m_dlg.SetContinuousPlay(false);
+    ASSERT_TRUE(WaitFor([&] { return m_dlg.GetStatus() == IPlayerControl::Status::Stopped; }, 20000))
+        << "the second clip never ended";
+    QTest::qWait(1500);
+    EXPECT_EQ(m_dlg.GetClipPath(), clipOf(1)) << "with one after another off, nothing follows";
+}
