@@ -1,5 +1,6 @@
-#include "desktop/commandline.h"
 #include "app/player_app.h"
+#include "desktop/commandline.h"
+#include "framework/trace.h"
 
 #include <QApplication>
 

@@ -2,6 +2,7 @@
 
 #include "desktop/commandline.h"
 #include "framework/instancelock.h"
+#include "framework/trace.h"
 #include "desktop/instancebus.h"
 #include "map/mywebbrowser/impidispatch.h"
 #include "app/pathstrace.h"
@@ -15,14 +16,10 @@
 #include <QMessageBox>
 
 #include <X11/Xlib.h>
-#include <chrono>
 #include <cstdio>
 #include <string>
 #include <unistd.h>
 #include <utility>
-
-Q_LOGGING_CATEGORY(lcTrace, "deruziz.trace", QtWarningMsg)
-Q_LOGGING_CATEGORY(lcStartup, "deruziz.startup", QtWarningMsg)
 
 namespace {
 
@@ -74,15 +71,6 @@ void OpenPaths(CPlayerDlg& dlg, const std::vector<std::string>& paths)
 }
 
 } // namespace
-
-void TraceStartup(const char* pszWhat)
-{
-    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
-        std::chrono::system_clock::now().time_since_epoch());
-    if (!lcStartup().isInfoEnabled())
-        return;
-    qCInfo(lcStartup, "%s at %lld ns", pszWhat, static_cast<long long>(ns.count()));
-}
 
 CPlayerApp* AfxGetApp()
 {

@@ -4,8 +4,9 @@
 #include "framework/dialogtemplate.h"
 #include "framework/messages.h"
 #include "framework/resources.h"
-#include "desktop/mpris/mprisservice.h"
+#include "framework/trace.h"
 #include "app/player_app.h"
+#include "desktop/mpris/mprisservice.h"
 #include "resource.h"
 #include "logic/video.h"
 

@@ -6,8 +6,8 @@
 #include "framework/filereport.h"
 #include "framework/messages.h"
 #include "framework/resources.h"
+#include "framework/trace.h"
 #include "logic/logpath.h"
-#include "app/player_app.h"
 #include "resource.h"
 #include "logic/trackstep.h"
 
