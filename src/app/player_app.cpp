@@ -23,7 +23,8 @@
 
 namespace {
 
-CPlayerApp theApp;
+// The name Qt holds for the program; the message boxes take their caption from it.
+const QString kApplicationName = QStringLiteral("Deruziz");
 
 // Held from the moment this copy admits itself until the process ends.
 CInstanceLock g_hInstanceMutex;
@@ -72,16 +73,6 @@ void OpenPaths(CPlayerDlg& dlg, const std::vector<std::string>& paths)
 
 } // namespace
 
-CPlayerApp* AfxGetApp()
-{
-    return &theApp;
-}
-
-QString AfxGetAppTitle()
-{
-    return QStringLiteral("Deruziz");
-}
-
 CPlayerApp::CPlayerApp() = default;
 CPlayerApp::~CPlayerApp() = default;
 
@@ -113,7 +104,7 @@ void CPlayerApp::PrepareEnvironment()
 
 void CPlayerApp::PrepareApplication(QApplication& app)
 {
-    app.setApplicationName(AfxGetAppTitle());
+    app.setApplicationName(kApplicationName);
     app.setOrganizationName(QStringLiteral("Orvane"));
     app.setQuitOnLastWindowClosed(false);
     if (g_pCheckedDisplay) {
@@ -126,7 +117,7 @@ void CPlayerApp::PrepareApplication(QApplication& app)
 void CPlayerApp::ShowAlreadyRunning()
 {
     qCInfo(lcTrace, "refused: The Program alreay running!!");
-    QMessageBox box(QMessageBox::NoIcon, AfxGetAppTitle(), QStringLiteral("The Program alreay running!!"),
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), QStringLiteral("The Program alreay running!!"),
                     QMessageBox::Ok);
     box.exec();
 }

@@ -3,8 +3,6 @@
 #include "desktop/settingsreader.h"
 #include "framework/wintypes.h"
 
-#include <QString>
-
 #include <memory>
 #include <string>
 #include <vector>
@@ -63,7 +61,3 @@ private:
     CSettingsReader m_settingsReader;
     bool m_bSettingsRead = false;
 };
-
-CPlayerApp* AfxGetApp();
-// Caption of the program's message boxes.
-QString AfxGetAppTitle();

@@ -5,7 +5,6 @@
 #include "framework/messages.h"
 #include "framework/resources.h"
 #include "framework/trace.h"
-#include "app/player_app.h"
 #include "desktop/mpris/mprisservice.h"
 #include "resource.h"
 #include "logic/video.h"
@@ -481,7 +480,7 @@ void CPlayerDlg::keyPressEvent(QKeyEvent* pEvent)
 
 void CPlayerDlg::ShowScriptTestMessage()
 {
-    QMessageBox box(QMessageBox::NoIcon, AfxGetAppTitle(), QStringLiteral("我是一个调用应用程序的消息框!"),
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), QStringLiteral("我是一个调用应用程序的消息框!"),
                     QMessageBox::Ok, this);
     box.exec();
 }
