@@ -4,6 +4,7 @@
 #include "framework/instancelock.h"
 #include "framework/trace.h"
 #include "desktop/instancebus.h"
+#include "desktop/mpris/mprisservice.h"
 #include "map/mywebbrowser/impidispatch.h"
 #include "app/pathstrace.h"
 #include "window/player_dlg.h"
@@ -214,6 +215,10 @@ BOOL CPlayerApp::InitInstance()
         dlg.SetSettings(&m_settingsReader, CSettingsReader::DefaultPath());
         m_pExternalDispatch->SetHost(&dlg);
         dlg.Create();
+        // On the bus from before the window shows until it goes.
+        const std::unique_ptr<CMprisService> pMpris = CMprisService::Attach(dlg);
+        if (!pMpris)
+            qCInfo(lcTrace, "no media controls: no session bus, or another copy has them");
         // The window's end is the run's: a dialog open over it (Load File's, a message box)
         // runs an event loop above the window's, which would keep the run going with the window
         // hidden. Every loop leaves, and none starts after.

@@ -5,7 +5,6 @@
 #include "framework/messages.h"
 #include "framework/resources.h"
 #include "framework/trace.h"
-#include "desktop/mpris/mprisservice.h"
 #include "resource.h"
 #include "logic/video.h"
 
@@ -243,10 +242,6 @@ BOOL CPlayerDlg::OnInitDialog()
     // Starting the web engine takes longer than all the rest of the start-up: the map view
     // follows right after the window's first paint, so that the window appears at once.
     m_bMapViewPending = true;
-
-    m_pMpris = CMprisService::Attach(*this);
-    if (!m_pMpris)
-        qCInfo(lcTrace, "no media controls: no session bus, or another copy has them");
     return TRUE;
 }
 
