@@ -5,15 +5,39 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QTimer>
 
 #include <algorithm>
 
 namespace {
 
-constexpr int kPollMs = 100;
-// A clip that never plays stops the polling after a minute.
-constexpr int kMaxPolls = 600;
+void TracePlayList(const CPlayerDlg& dlg)
+{
+    qCInfo(lcCli, "play list: %d clips, row %d of the left list selected", dlg.GetPlayList().GetCount(),
+           dlg.GetSelectedRow(false));
+}
+
+void TracePlaying(const CPlayerDlg& dlg)
+{
+    qCInfo(lcCli, "playing: %s", qUtf8Printable(dlg.GetClipPath()));
+}
+
+// Tells once when the clip opened last starts playing; another clip ends the wait.
+void FollowClip(CPlayerDlg& dlg)
+{
+    if (dlg.GetStatus() == IPlayerControl::Status::Playing) {
+        TracePlaying(dlg);
+        return;
+    }
+    // The connections go with it.
+    auto* pWait = new QObject(&dlg);
+    QObject::connect(&dlg, &CPlayerDlg::PlayStateChanged, pWait, [&dlg, pWait](IPlayerControl::Status status) {
+        if (status != IPlayerControl::Status::Playing)
+            return;
+        TracePlaying(dlg);
+        pWait->deleteLater();
+    });
+    QObject::connect(&dlg, &CPlayerDlg::ClipChanged, pWait, &QObject::deleteLater);
+}
 
 } // namespace
 
@@ -24,26 +48,11 @@ void CPathsTrace::Follow(CPlayerDlg& dlg, const std::vector<std::string>& paths)
     const auto isFolder = [](const std::string& strPath) {
         return QFileInfo(QFile::decodeName(strPath.c_str())).isDir();
     };
-    bool bFolders = std::any_of(paths.begin(), paths.end(), isFolder);
-    bool bClip = !std::all_of(paths.begin(), paths.end(), isFolder);
-    if (bClip)
-        qCInfo(lcCli, "clip opened: %s (GPS track: %s)", qUtf8Printable(dlg.GetClipPath()),
-               dlg.GetStartPoint().m_bValid ? "yes" : "no");
-
-    auto* pTimer = new QTimer(&dlg);
-    int nPolls = 0;
-    QObject::connect(pTimer, &QTimer::timeout, &dlg, [pTimer, &dlg, bFolders, bClip, nPolls]() mutable {
-        if (bFolders && !dlg.IsScanning()) {
-            qCInfo(lcCli, "play list: %d clips, row %d of the left list selected", dlg.GetPlayList().GetCount(),
-                   dlg.GetSelectedRow(false));
-            bFolders = false;
-        }
-        if (bClip && dlg.GetStatus() == IPlayerControl::Status::Playing) {
-            qCInfo(lcCli, "playing: %s", qUtf8Printable(dlg.GetClipPath()));
-            bClip = false;
-        }
-        if ((!bFolders && !bClip) || ++nPolls >= kMaxPolls)
-            pTimer->deleteLater();
-    });
-    pTimer->start(kPollMs);
+    if (std::any_of(paths.begin(), paths.end(), isFolder))
+        QObject::connect(&dlg, &CPlayerDlg::FoldersAdded, &dlg, [&dlg] { TracePlayList(dlg); }, Qt::SingleShotConnection);
+    if (std::all_of(paths.begin(), paths.end(), isFolder))
+        return;
+    qCInfo(lcCli, "clip opened: %s (GPS track: %s)", qUtf8Printable(dlg.GetClipPath()),
+           dlg.GetStartPoint().m_bValid ? "yes" : "no");
+    FollowClip(dlg);
 }

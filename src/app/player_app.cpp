@@ -2,7 +2,9 @@
 
 #include "desktop/commandline.h"
 #include "framework/instancelock.h"
+#include "framework/trace.h"
 #include "desktop/instancebus.h"
+#include "desktop/mpris/mprisservice.h"
 #include "map/mywebbrowser/impidispatch.h"
 #include "app/pathstrace.h"
 #include "window/player_dlg.h"
@@ -15,18 +17,15 @@
 #include <QMessageBox>
 
 #include <X11/Xlib.h>
-#include <chrono>
 #include <cstdio>
 #include <string>
 #include <unistd.h>
 #include <utility>
 
-Q_LOGGING_CATEGORY(lcTrace, "deruziz.trace", QtWarningMsg)
-Q_LOGGING_CATEGORY(lcStartup, "deruziz.startup", QtWarningMsg)
-
 namespace {
 
-CPlayerApp theApp;
+// The name Qt holds for the program; the message boxes take their caption from it.
+const QString kApplicationName = QStringLiteral("Deruziz");
 
 // Held from the moment this copy admits itself until the process ends.
 CInstanceLock g_hInstanceMutex;
@@ -75,25 +74,6 @@ void OpenPaths(CPlayerDlg& dlg, const std::vector<std::string>& paths)
 
 } // namespace
 
-void TraceStartup(const char* pszWhat)
-{
-    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
-        std::chrono::system_clock::now().time_since_epoch());
-    if (!lcStartup().isInfoEnabled())
-        return;
-    qCInfo(lcStartup, "%s at %lld ns", pszWhat, static_cast<long long>(ns.count()));
-}
-
-CPlayerApp* AfxGetApp()
-{
-    return &theApp;
-}
-
-QString AfxGetAppTitle()
-{
-    return QStringLiteral("Deruziz");
-}
-
 CPlayerApp::CPlayerApp() = default;
 CPlayerApp::~CPlayerApp() = default;
 
@@ -125,7 +105,7 @@ void CPlayerApp::PrepareEnvironment()
 
 void CPlayerApp::PrepareApplication(QApplication& app)
 {
-    app.setApplicationName(AfxGetAppTitle());
+    app.setApplicationName(kApplicationName);
     app.setOrganizationName(QStringLiteral("Orvane"));
     app.setQuitOnLastWindowClosed(false);
     if (g_pCheckedDisplay) {
@@ -138,7 +118,7 @@ void CPlayerApp::PrepareApplication(QApplication& app)
 void CPlayerApp::ShowAlreadyRunning()
 {
     qCInfo(lcTrace, "refused: The Program alreay running!!");
-    QMessageBox box(QMessageBox::NoIcon, AfxGetAppTitle(), QStringLiteral("The Program alreay running!!"),
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), QStringLiteral("The Program alreay running!!"),
                     QMessageBox::Ok);
     box.exec();
 }
@@ -235,6 +215,10 @@ BOOL CPlayerApp::InitInstance()
         dlg.SetSettings(&m_settingsReader, CSettingsReader::DefaultPath());
         m_pExternalDispatch->SetHost(&dlg);
         dlg.Create();
+        // On the bus from before the window shows until it goes.
+        const std::unique_ptr<CMprisService> pMpris = CMprisService::Attach(dlg);
+        if (!pMpris)
+            qCInfo(lcTrace, "no media controls: no session bus, or another copy has them");
         // The window's end is the run's: a dialog open over it (Load File's, a message box)
         // runs an event loop above the window's, which would keep the run going with the window
         // hidden. Every loop leaves, and none starts after.

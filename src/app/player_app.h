@@ -3,9 +3,6 @@
 #include "desktop/settingsreader.h"
 #include "framework/wintypes.h"
 
-#include <QLoggingCategory>
-#include <QString>
-
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,10 +11,6 @@ class QApplication;
 class CCommandLine;
 class CImpIDispatch;
 class CInstanceBus;
-
-Q_DECLARE_LOGGING_CATEGORY(lcTrace)
-// Start-up milestones with wall-clock times, for measuring how fast the window appears.
-Q_DECLARE_LOGGING_CATEGORY(lcStartup)
 
 // The application: admits one running copy (later copies hand their paths to it), reads the
 // user's settings once and hands them to the engine and the window, owns the page-visible
@@ -68,10 +61,3 @@ private:
     CSettingsReader m_settingsReader;
     bool m_bSettingsRead = false;
 };
-
-// Writes a start-up milestone with the wall-clock time (silent unless deruziz.startup is on).
-void TraceStartup(const char* pszWhat);
-
-CPlayerApp* AfxGetApp();
-// Caption of the program's message boxes.
-QString AfxGetAppTitle();

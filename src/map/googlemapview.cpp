@@ -2,9 +2,9 @@
 
 #include "framework/controlid.h"
 #include "framework/messages.h"
+#include "framework/trace.h"
 #include "map/mywebbrowser/impidispatch.h"
 #include "map/mywebbrowser/module/mapbrowser.h"
-#include "app/player_app.h"
 
 #include <QCoreApplication>
 #include <QLibrary>

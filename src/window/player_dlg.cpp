@@ -4,8 +4,7 @@
 #include "framework/dialogtemplate.h"
 #include "framework/messages.h"
 #include "framework/resources.h"
-#include "desktop/mpris/mprisservice.h"
-#include "app/player_app.h"
+#include "framework/trace.h"
 #include "resource.h"
 #include "logic/video.h"
 
@@ -243,10 +242,6 @@ BOOL CPlayerDlg::OnInitDialog()
     // Starting the web engine takes longer than all the rest of the start-up: the map view
     // follows right after the window's first paint, so that the window appears at once.
     m_bMapViewPending = true;
-
-    m_pMpris = CMprisService::Attach(*this);
-    if (!m_pMpris)
-        qCInfo(lcTrace, "no media controls: no session bus, or another copy has them");
     return TRUE;
 }
 
@@ -480,7 +475,7 @@ void CPlayerDlg::keyPressEvent(QKeyEvent* pEvent)
 
 void CPlayerDlg::ShowScriptTestMessage()
 {
-    QMessageBox box(QMessageBox::NoIcon, AfxGetAppTitle(), QStringLiteral("我是一个调用应用程序的消息框!"),
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), QStringLiteral("我是一个调用应用程序的消息框!"),
                     QMessageBox::Ok, this);
     box.exec();
 }

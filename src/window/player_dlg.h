@@ -34,7 +34,6 @@ class QKeyEvent;
 class QMenu;
 class CSettingsReader;
 class CImpIDispatch;
-class CMprisService;
 
 // System commands of the window menu.
 constexpr UINT IDM_ABOUTBOX = 0x0010;
@@ -109,7 +108,6 @@ public:
     std::int64_t GetPositionMs() const override;
     int GetVolume() const override;
     void SetVolume(int nVolume) override;
-    void SetObserver(IPlayerObserver* pObserver) override;
 
     // Opens what a command line or another copy hands over, as the user would: each folder is
     // added to the play list in the order given (and the list's first entry selected once they
@@ -160,9 +158,15 @@ public:
     static QString FormatTimeText(std::int64_t nElapsedMs, std::int64_t nLengthMs);
     static int ProgressPercent(std::int64_t nTimeMs, std::int64_t nLengthMs);
 
-signals:
+Q_SIGNALS:
     // The video was moved to nPositionMs by a seek.
     void Seeked(qint64 nPositionMs);
+    // What the window shows has changed, as GetStatus, GetClipPath and GetVolume tell it.
+    void PlayStateChanged(IPlayerControl::Status status);
+    void ClipChanged(const QString& strPath);
+    void VolumeChanged(int nVolume);
+    // Every folder queued for the play list is in, and the list shows them.
+    void FoldersAdded();
 
 protected:
     BOOL OnInitDialog();
@@ -263,7 +267,6 @@ private:
     CWindowTimers m_timers;
     CFolderAddQueue m_addQueue;
     QString m_strClipPath;
-    IPlayerObserver* m_pObserver = nullptr;
     // Over the play list while a scan runs: the busy cursor and the count found so far.
     QLabel m_scanNote;
     // Set once the engine has shown a time above zero of the current clip: a clip that ends
@@ -288,6 +291,4 @@ private:
     // Dragging by hand where the window system offers no move of its own.
     bool m_bDragging = false;
     QPoint m_ptDragOffset;
-    // The desktop's media controls; last, so that it goes first.
-    std::unique_ptr<CMprisService> m_pMpris;
 };

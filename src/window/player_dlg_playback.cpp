@@ -6,8 +6,8 @@
 #include "framework/filereport.h"
 #include "framework/messages.h"
 #include "framework/resources.h"
+#include "framework/trace.h"
 #include "logic/logpath.h"
-#include "app/player_app.h"
 #include "resource.h"
 #include "logic/trackstep.h"
 
@@ -97,8 +97,7 @@ void CPlayerDlg::OpenClip(const std::string& strPath)
 
     m_startPoint.m_bValid = false;
     m_strClipPath = QString::fromStdString(strPath);
-    if (m_pObserver)
-        m_pObserver->OnClipChanged();
+    Q_EMIT ClipChanged(m_strClipPath);
 
     std::optional<CFileException> readError;
     if (m_pTrack->IsOpen()) {
@@ -179,8 +178,8 @@ void CPlayerDlg::Dispatch(EClipEvent event)
     bool bCheckTrackEnd = false;
     for (EClipAction action : step.m_actions)
         bCheckTrackEnd |= Apply(action);
-    if (m_pObserver && (before.m_nPlayState != m_clip.m_nPlayState || before.m_bMediaEnded != m_clip.m_bMediaEnded))
-        m_pObserver->OnStatusChanged();
+    if (before.m_nPlayState != m_clip.m_nPlayState || before.m_bMediaEnded != m_clip.m_bMediaEnded)
+        Q_EMIT PlayStateChanged(GetStatus());
     if (bCheckTrackEnd && !m_clip.m_bTrackUsedUp && (!m_pTrack || m_pTrack->AtEnd()))
         Dispatch(EClipEvent::TrackUsedUp);
 }
@@ -349,8 +348,7 @@ void CPlayerDlg::OnSliderMoved(quintptr wParam, qintptr)
     if (wParam != IDC_VOLUME)
         return;
     m_player.SetVolume(m_volumeSlider.GetPos());
-    if (m_pObserver)
-        m_pObserver->OnVolumeChanged();
+    Q_EMIT VolumeChanged(GetVolume());
 }
 
 void CPlayerDlg::OnVideoEvent(const libvlc_event_t* pEvent, void* pUser)

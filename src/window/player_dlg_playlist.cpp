@@ -75,6 +75,8 @@ void CPlayerDlg::OnScanFinished()
     } else {
         ShowPage(m_nPage);
     }
+    if (!IsScanning())
+        Q_EMIT FoldersAdded();
     ReportFileErrors(this, result.m_errors);
 }
 

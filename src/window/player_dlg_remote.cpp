@@ -85,8 +85,3 @@ void CPlayerDlg::SetVolume(int nVolume)
     m_volumeSlider.SetPos(nVolume);
     OnSliderMoved(IDC_VOLUME, m_volumeSlider.GetPos());
 }
-
-void CPlayerDlg::SetObserver(IPlayerObserver* pObserver)
-{
-    m_pObserver = pObserver;
-}

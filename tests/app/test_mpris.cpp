@@ -50,8 +50,9 @@ public:
 };
 
 // The window as far as the service sees it: it records what it is told to do.
-class CFakePlayer : public IPlayerControl
+class CFakePlayer : public QObject, public IPlayerControl
 {
+    Q_OBJECT
 public:
     void PlayPause() override { m_calls << "PlayPause"; }
     void Play() override { m_calls << "Play"; }
@@ -67,10 +68,21 @@ public:
     std::int64_t GetPositionMs() const override { return 0; }
     int GetVolume() const override { return 50; }
     void SetVolume(int nVolume) override { m_calls << QStringLiteral("SetVolume %1").arg(nVolume); }
-    void SetObserver(IPlayerObserver* pObserver) override { m_pObserver = pObserver; }
+
+    // How many of the player's signals something follows.
+    int FollowedSignals() const
+    {
+        return isSignalConnected(QMetaMethod::fromSignal(&CFakePlayer::PlayStateChanged)) +
+               isSignalConnected(QMetaMethod::fromSignal(&CFakePlayer::ClipChanged)) +
+               isSignalConnected(QMetaMethod::fromSignal(&CFakePlayer::VolumeChanged));
+    }
 
     QStringList m_calls;
-    IPlayerObserver* m_pObserver = nullptr;
+
+Q_SIGNALS:
+    void PlayStateChanged(IPlayerControl::Status status);
+    void ClipChanged(const QString& strPath);
+    void VolumeChanged(int nVolume);
 };
 
 } // namespace
@@ -86,7 +98,8 @@ TEST(MprisService, EachMethodReachesItsControlAndOneCopyHoldsTheName)
     // Neither another copy nor a second window of this process takes the name.
     EXPECT_FALSE(CMprisService::Attach(second, Connection("other")));
     EXPECT_FALSE(CMprisService::Attach(second, Connection("service")));
-    EXPECT_EQ(second.m_pObserver, nullptr);
+    EXPECT_EQ(player.FollowedSignals(), 3);
+    EXPECT_EQ(second.FollowedSignals(), 0);
 
     const auto Volume = [](double dVolume) {
         return QVariantList{kPlayer, "Volume", QVariant::fromValue(QDBusVariant(dVolume))};
@@ -128,7 +141,7 @@ TEST(MprisService, EachMethodReachesItsControlAndOneCopyHoldsTheName)
     }
 
     pService.reset();
-    EXPECT_EQ(player.m_pObserver, nullptr);
+    EXPECT_EQ(player.FollowedSignals(), 0);
     QDBusConnectionInterface* pBus = Connection("client").interface();
     EXPECT_TRUE(WaitFor([&] { return !pBus->isServiceRegistered(CMprisService::s_strServiceName).value(); }, 5000));
     EXPECT_TRUE(CMprisService::Attach(second, Connection("other")));
@@ -332,3 +345,5 @@ TEST(MprisProgram, QuitEndsTheProgramWhileLoadFilesDialogIsOpen)
         EXPECT_FALSE(client.interface()->isServiceRegistered(pszName).value()) << pszName;
     QDBusConnection::disconnectFromBus("quit-client");
 }
+
+#include "test_mpris.moc"

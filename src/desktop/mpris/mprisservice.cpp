@@ -38,7 +38,7 @@ QVariantMap MakeMetadata(const QString& strClipPath, int nTrack, std::int64_t nL
 const QString CMprisService::s_strServiceName = QStringLiteral("org.mpris.MediaPlayer2.deruziz");
 const QString CMprisService::s_strObjectPath = QStringLiteral("/org/mpris/MediaPlayer2");
 
-std::unique_ptr<CMprisService> CMprisService::Attach(IPlayerControl& control, const QDBusConnection& connection)
+std::unique_ptr<CMprisService> CMprisService::Register(IPlayerControl& control, const QDBusConnection& connection)
 {
     if (!connection.isConnected())
         return nullptr;
@@ -55,7 +55,6 @@ std::unique_ptr<CMprisService> CMprisService::Attach(IPlayerControl& control, co
     if (!pService->m_connection.registerService(s_strServiceName))
         return nullptr;
     pService->m_bServiceRegistered = true;
-    control.SetObserver(pService.get());
     return pService;
 }
 
@@ -77,10 +76,8 @@ CMprisService::CMprisService(IPlayerControl& control, const QDBusConnection& con
 
 CMprisService::~CMprisService()
 {
-    if (m_bServiceRegistered) {
-        m_control.SetObserver(nullptr);
+    if (m_bServiceRegistered)
         m_connection.unregisterService(s_strServiceName);
-    }
     if (m_bObjectRegistered)
         m_connection.unregisterObject(s_strObjectPath);
 }
@@ -122,7 +119,7 @@ std::int64_t CMprisService::GetPositionUs() const
     return m_control.GetPositionMs() * 1000;
 }
 
-void CMprisService::OnStatusChanged()
+void CMprisService::OnPlayStateChanged()
 {
     RefreshLength();
     if (m_control.GetStatus() == IPlayerControl::Status::Playing && m_nLengthMs == 0 && m_nTrack > 0) {

@@ -13,18 +13,29 @@
 
 // The player as the desktop's media controls and media keys see it: the MPRIS 2 interfaces at
 // /org/mpris/MediaPlayer2 under the name org.mpris.MediaPlayer2.deruziz. It drives the window
-// through IPlayerControl only and announces what changes there.
-class CMprisService : public QObject, public IMprisBackend, private IPlayerObserver
+// through IPlayerControl only and announces what the window's signals tell.
+class CMprisService : public QObject, public IMprisBackend
 {
     Q_OBJECT
 public:
     static const QString s_strServiceName;
     static const QString s_strObjectPath;
 
-    // Registers the service for the player on the connection (the session bus unless told):
-    // null, with nothing registered, when there is no bus or the name is taken (another copy).
-    static std::unique_ptr<CMprisService> Attach(IPlayerControl& control,
-                                                 const QDBusConnection& connection = QDBusConnection::sessionBus());
+    // Registers the service for the player on the connection (the session bus unless told) and
+    // follows the player's signals PlayStateChanged, ClipChanged and VolumeChanged: null, with
+    // nothing registered or followed, when there is no bus or the name is taken (another copy).
+    template <class TPlayer>
+    static std::unique_ptr<CMprisService> Attach(TPlayer& player,
+                                                 const QDBusConnection& connection = QDBusConnection::sessionBus())
+    {
+        std::unique_ptr<CMprisService> pService = Register(player, connection);
+        if (pService) {
+            connect(&player, &TPlayer::PlayStateChanged, pService.get(), &CMprisService::OnPlayStateChanged);
+            connect(&player, &TPlayer::ClipChanged, pService.get(), &CMprisService::OnClipChanged);
+            connect(&player, &TPlayer::VolumeChanged, pService.get(), &CMprisService::OnVolumeChanged);
+        }
+        return pService;
+    }
     ~CMprisService() override;
 
     CMprisService(const CMprisService&) = delete;
@@ -42,10 +53,11 @@ public:
 
 private:
     CMprisService(IPlayerControl& control, const QDBusConnection& connection);
+    static std::unique_ptr<CMprisService> Register(IPlayerControl& control, const QDBusConnection& connection);
 
-    void OnStatusChanged() override;
-    void OnClipChanged() override;
-    void OnVolumeChanged() override;
+    void OnPlayStateChanged();
+    void OnClipChanged();
+    void OnVolumeChanged();
 
     // Takes the clip's length once the engine knows it.
     void RefreshLength();

@@ -4,20 +4,9 @@
 
 #include <cstdint>
 
-// Told when what the player shows changes.
-class IPlayerObserver
-{
-public:
-    virtual void OnStatusChanged() = 0;
-    virtual void OnClipChanged() = 0;
-    virtual void OnVolumeChanged() = 0;
-
-protected:
-    ~IPlayerObserver() = default;
-};
-
 // What the desktop's media controls may do with the player window and read from it: the
-// transport buttons, the window itself, and what the window shows.
+// transport buttons, the window itself, and what the window shows. What changes there the
+// window tells by its signals (CMprisService::Attach).
 class IPlayerControl
 {
 public:
@@ -40,9 +29,6 @@ public:
     // The volume slider, 0-100.
     virtual int GetVolume() const = 0;
     virtual void SetVolume(int nVolume) = 0;
-
-    // One observer at a time; null for none. It must be unset before it goes.
-    virtual void SetObserver(IPlayerObserver* pObserver) = 0;
 
 protected:
     ~IPlayerControl() = default;
