@@ -82,12 +82,14 @@ public:
     void OnTimer(UINT nIDEvent);
     // Moves the video to nTargetMs, clamped to the clip, and shows that second's record at
     // once; nothing while no clip has started. True when it moved.
-    bool SeekTo(std::int64_t nTargetMs);
+    bool SeekTo(std::int64_t nTargetMs) override;
     bool SeekBy(std::int64_t nDeltaMs);
     // Where clips play one after another: the file it is kept in, and the user's choice.
     void SetSettings(CSettingsReader* pSettings, const QString& strPath);
     void SetContinuousPlay(bool bOn);
-    bool IsContinuousPlay() const { return m_bContinuous; }
+    bool IsContinuousPlay() const override { return m_bContinuous; }
+    bool CanGoNext() const override;
+    bool CanGoPrevious() const override;
     // Whether the play list has an entry after the clip that plays.
     bool HasNextInList() const;
     // The path as the engine takes it.

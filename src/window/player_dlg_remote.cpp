@@ -85,3 +85,13 @@ void CPlayerDlg::SetVolume(int nVolume)
     m_volumeSlider.SetPos(nVolume);
     OnSliderMoved(IDC_VOLUME, m_volumeSlider.GetPos());
 }
+
+bool CPlayerDlg::CanGoNext() const
+{
+    return NextClip(ListState(), m_entries.GetCount(), m_clip.m_nPlayState != PLAY_IDLE).m_nOpen >= 0;
+}
+
+bool CPlayerDlg::CanGoPrevious() const
+{
+    return PrevClip(ListState(), m_entries.GetCount(), m_clip.m_nPlayState != PLAY_IDLE).m_nOpen >= 0;
+}

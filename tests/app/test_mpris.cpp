@@ -68,6 +68,14 @@ public:
     std::int64_t GetPositionMs() const override { return 0; }
     int GetVolume() const override { return 50; }
     void SetVolume(int nVolume) override { m_calls << QStringLiteral("SetVolume %1").arg(nVolume); }
+    bool SeekTo(std::int64_t nPositionMs) override
+    {
+        m_calls << QStringLiteral("SeekTo %1").arg(nPositionMs);
+        return true;
+    }
+    bool CanGoNext() const override { return false; }
+    bool CanGoPrevious() const override { return false; }
+    bool IsContinuousPlay() const override { return false; }
 
     // How many of the player's signals something follows.
     int FollowedSignals() const
@@ -83,6 +91,7 @@ Q_SIGNALS:
     void PlayStateChanged(IPlayerControl::Status status);
     void ClipChanged(const QString& strPath);
     void VolumeChanged(int nVolume);
+    void Seeked(qint64 nPositionMs);
 };
 
 } // namespace
@@ -119,7 +128,8 @@ TEST(MprisService, EachMethodReachesItsControlAndOneCopyHoldsTheName)
         {kPlayer, "Previous", {}, {"Previous"}},
         {kRoot, "Raise", {}, {"Raise"}},
         {kRoot, "Quit", {}, {"Quit"}},
-        {kPlayer, "Seek", {qlonglong(5000000)}, {}},
+        {kPlayer, "Seek", {qlonglong(5000000)}, {"SeekTo 5000"}},
+        {kPlayer, "Seek", {qlonglong(-5000000)}, {"SeekTo 0"}},
         {kPlayer, "SetPosition", {QVariant::fromValue(QDBusObjectPath("/a")), qlonglong(0)}, {}},
         {kPlayer, "OpenUri", {"file:///x.mov"}, {}},
         // The slider runs 0-100; the bus's volume beyond 0.0-1.0 stops at the ends.
@@ -252,8 +262,7 @@ TEST(MprisProgram, TheDesktopsControlsDriveTheWindow)
                                  "'SupportedMimeTypes': <['video/quicktime', 'video/x-msvideo', 'video/mp4']>",
                                  "'DesktopEntry': <'io.github.orvane.deruziz'>"})
         EXPECT_TRUE(strRoot.contains(pszValue)) << pszValue << "\n" << strRoot.toStdString();
-    for (const char* pszValue : {"'CanSeek': <false>", "'CanControl': <true>", "'CanGoNext': <true>",
-                                 "'CanGoPrevious': <true>", "'CanPlay': <true>", "'CanPause': <true>", "'Rate': <1.0>",
+    for (const char* pszValue : {"'CanSeek': <true>", "'CanControl': <true>", "'CanPlay': <true>", "'CanPause': <true>", "'Rate': <1.0>",
                                  "'MinimumRate': <1.0>", "'MaximumRate': <1.0>", "'Volume': <0.5>"})
         EXPECT_TRUE(strPlayer.contains(pszValue)) << pszValue << "\n" << strPlayer.toStdString();
     // The desktop finds the program's name and icon through that file.

@@ -365,4 +365,10 @@ TEST_F(PlaybackTest, KeysMoveTheVideoAndTheRecordOfTheNewSecondShowsAtOnce)
         << "tracking did not go on from the new second";
     const std::int64_t nSecond = Peer(*s_pDlg).m_player.GetTime() / 1000;
     EXPECT_LE(std::abs(nSecond - 8), 1) << "the marker runs away from the picture";
+
+    // As the desktop's controls seek.
+    IPlayerControl& remote = *s_pDlg;
+    ASSERT_TRUE(remote.SeekTo(2500));
+    EXPECT_EQ(Peer(*s_pDlg).m_northText.text(), NorthOfSecond(2));
+    EXPECT_EQ(s_pDlg->ClipState().m_nPlayState, PLAY_PLAYING);
 }

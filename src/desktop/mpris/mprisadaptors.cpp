@@ -96,14 +96,24 @@ void CMprisPlayerAdaptor::Play()
     m_backend.Defer(&IPlayerControl::Play);
 }
 
-// CanSeek is false: clients do not call these, and those that do get no effect, as the
-// interface asks.
-void CMprisPlayerAdaptor::Seek(qlonglong)
+bool CMprisPlayerAdaptor::CanGoNext() const
 {
+    return m_backend.CanGoNext();
 }
 
-void CMprisPlayerAdaptor::SetPosition(const QDBusObjectPath&, qlonglong)
+bool CMprisPlayerAdaptor::CanGoPrevious() const
 {
+    return m_backend.CanGoPrevious();
+}
+
+void CMprisPlayerAdaptor::Seek(qlonglong Offset)
+{
+    m_backend.Seek(Offset);
+}
+
+void CMprisPlayerAdaptor::SetPosition(const QDBusObjectPath& TrackId, qlonglong Position)
+{
+    m_backend.SetPosition(TrackId.path(), Position);
 }
 
 // Clips open from the file manager through the command line; the bus does not open them.

@@ -51,18 +51,18 @@ class CMprisPlayerAdaptor : public QDBusAbstractAdaptor
     Q_PROPERTY(qlonglong Position READ GetPosition)
     Q_PROPERTY(double MinimumRate READ GetRate)
     Q_PROPERTY(double MaximumRate READ GetRate)
-    Q_PROPERTY(bool CanGoNext READ GetTrue)
-    Q_PROPERTY(bool CanGoPrevious READ GetTrue)
+    Q_PROPERTY(bool CanGoNext READ CanGoNext)
+    Q_PROPERTY(bool CanGoPrevious READ CanGoPrevious)
     Q_PROPERTY(bool CanPlay READ GetTrue)
     Q_PROPERTY(bool CanPause READ GetTrue)
-    // The progress slider cannot seek, and neither can the bus.
-    Q_PROPERTY(bool CanSeek READ GetFalse)
+    Q_PROPERTY(bool CanSeek READ GetTrue)
     Q_PROPERTY(bool CanControl READ GetTrue)
 public:
     CMprisPlayerAdaptor(QObject& service, IMprisBackend& backend);
 
     bool GetTrue() const { return true; }
-    bool GetFalse() const { return false; }
+    bool CanGoNext() const;
+    bool CanGoPrevious() const;
     QString GetPlaybackStatus() const;
     QVariantMap GetMetadata() const;
     double GetVolume() const;

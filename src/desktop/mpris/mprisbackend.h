@@ -20,6 +20,10 @@ public:
     virtual double GetVolume() const = 0;
     virtual void SetVolume(double dVolume) = 0;
     virtual std::int64_t GetPositionUs() const = 0;
+    virtual void Seek(std::int64_t nOffsetUs) = 0;
+    virtual void SetPosition(const QString& strTrackId, std::int64_t nPositionUs) = 0;
+    virtual bool CanGoNext() const = 0;
+    virtual bool CanGoPrevious() const = 0;
 
 protected:
     ~IMprisBackend() = default;

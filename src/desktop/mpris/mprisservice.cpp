@@ -62,7 +62,7 @@ CMprisService::CMprisService(IPlayerControl& control, const QDBusConnection& con
     : m_control(control), m_connection(connection)
 {
     new CMprisRootAdaptor(*this, *this);
-    new CMprisPlayerAdaptor(*this, *this);
+    m_pPlayerAdaptor = new CMprisPlayerAdaptor(*this, *this);
     if (!m_control.GetClipPath().isEmpty())
         m_nTrack = 1;
     RefreshLength();
@@ -117,6 +117,40 @@ void CMprisService::SetVolume(double dVolume)
 std::int64_t CMprisService::GetPositionUs() const
 {
     return m_control.GetPositionMs() * 1000;
+}
+
+void CMprisService::Seek(std::int64_t nOffsetUs)
+{
+    const std::int64_t nTargetMs = m_control.GetPositionMs() + nOffsetUs / 1000;
+    if (nTargetMs > m_control.GetLengthMs() && m_control.IsContinuousPlay())
+        Defer(&IPlayerControl::Next);
+    else
+        m_control.SeekTo(std::max<std::int64_t>(nTargetMs, 0));
+}
+
+void CMprisService::SetPosition(const QString& strTrackId, std::int64_t nPositionUs)
+{
+    const QVariantMap metadata = GetMetadata();
+    if (m_nTrack == 0 || strTrackId != metadata.value(QStringLiteral("mpris:trackid")).value<QDBusObjectPath>().path())
+        return;
+    if (nPositionUs < 0 || nPositionUs > m_control.GetLengthMs() * 1000)
+        return;
+    m_control.SeekTo(nPositionUs / 1000);
+}
+
+bool CMprisService::CanGoNext() const
+{
+    return m_control.CanGoNext();
+}
+
+bool CMprisService::CanGoPrevious() const
+{
+    return m_control.CanGoPrevious();
+}
+
+void CMprisService::OnSeeked(qint64 nPositionMs)
+{
+    emit m_pPlayerAdaptor->Seeked(nPositionMs * 1000);
 }
 
 void CMprisService::OnPlayStateChanged()

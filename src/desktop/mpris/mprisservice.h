@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <memory>
 
+class CMprisPlayerAdaptor;
+
 // The player as the desktop's media controls and media keys see it: the MPRIS 2 interfaces at
 // /org/mpris/MediaPlayer2 under the name org.mpris.MediaPlayer2.deruziz. It drives the window
 // through IPlayerControl only and announces what the window's signals tell.
@@ -33,6 +35,7 @@ public:
             connect(&player, &TPlayer::PlayStateChanged, pService.get(), &CMprisService::OnPlayStateChanged);
             connect(&player, &TPlayer::ClipChanged, pService.get(), &CMprisService::OnClipChanged);
             connect(&player, &TPlayer::VolumeChanged, pService.get(), &CMprisService::OnVolumeChanged);
+            connect(&player, &TPlayer::Seeked, pService.get(), &CMprisService::OnSeeked);
         }
         return pService;
     }
@@ -50,6 +53,12 @@ public:
     double GetVolume() const override;
     void SetVolume(double dVolume) override;
     std::int64_t GetPositionUs() const override;
+    // Past the clip's end acts as Next where clips play one after another, else goes to the end.
+    void Seek(std::int64_t nOffsetUs) override;
+    // Only for the clip that plays, and only to a position inside it.
+    void SetPosition(const QString& strTrackId, std::int64_t nPositionUs) override;
+    bool CanGoNext() const override;
+    bool CanGoPrevious() const override;
 
 private:
     CMprisService(IPlayerControl& control, const QDBusConnection& connection);
@@ -58,6 +67,7 @@ private:
     void OnPlayStateChanged();
     void OnClipChanged();
     void OnVolumeChanged();
+    void OnSeeked(qint64 nPositionMs);
 
     // Takes the clip's length once the engine knows it.
     void RefreshLength();
@@ -66,6 +76,7 @@ private:
     void OnLengthPoll();
 
     IPlayerControl& m_control;
+    CMprisPlayerAdaptor* m_pPlayerAdaptor = nullptr;
     QDBusConnection m_connection;
     bool m_bObjectRegistered = false;
     bool m_bServiceRegistered = false;

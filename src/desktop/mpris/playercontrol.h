@@ -29,6 +29,13 @@ public:
     // The volume slider, 0-100.
     virtual int GetVolume() const = 0;
     virtual void SetVolume(int nVolume) = 0;
+    // Moves the video to nPositionMs, clamped to the clip; false while no clip plays or is paused.
+    virtual bool SeekTo(std::int64_t nPositionMs) = 0;
+    // Whether Next and Previous would open an entry now.
+    virtual bool CanGoNext() const = 0;
+    virtual bool CanGoPrevious() const = 0;
+    // Whether the list's next entry plays when a clip ends.
+    virtual bool IsContinuousPlay() const = 0;
 
 protected:
     ~IPlayerControl() = default;
