@@ -81,6 +81,7 @@ bool PlayThrough(CPlayerDlg& dlg)
     CVideoPlayer& player = Peer(dlg).m_player;
     std::map<int, int> samples;   // second -> samples that showed it
     std::map<int, int> arrivals;  // second -> times it came onto the text
+    std::vector<double> late;      // engine ms past a second's start when its record came
     int nLead = 0, nLag = 0, nLast = -1, nBackSteps = 0;
     QElapsedTimer clock;
     clock.start();
@@ -96,6 +97,8 @@ bool PlayThrough(CPlayerDlg& dlg)
         ++samples[nShown];
         if (nShown != nLast) {
             ++arrivals[nShown];
+            if (nLast >= 0)
+                late.push_back(double(nEngineMs - std::int64_t(nShown) * 1000));
             nBackSteps += nShown < nLast;
             nLast = nShown;
         }
@@ -115,6 +118,10 @@ bool PlayThrough(CPlayerDlg& dlg)
     std::printf("  record vs engine second: largest lead %d s, largest lag %d s (target <= 1 s)\n", nLead, nLag);
     std::printf("  samples per second (whole seconds 1-%d): %d to %d; skipped %d, shown twice %d, "
                 "steps back %d\n", nTop - 1, nFewest, nMost, nSkipped, nTwice, nBackSteps);
+    if (!late.empty())
+        std::printf("  a record came at engine time past its second's start: median %.0f ms, %.0f to %.0f ms "
+                    "(sampled every %d ms)\n", Median(late), *std::min_element(late.begin(), late.end()),
+                    *std::max_element(late.begin(), late.end()), kSampleMs);
     std::printf("  per second:");
     for (const auto& [nSecond, nCount] : samples)
         std::printf(" %d", nCount);
