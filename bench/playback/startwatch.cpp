@@ -1,0 +1,47 @@
+#include "startwatch.h"
+
+#include "framework/fileerror.h"
+#include "player_dlg.h"
+#include "waitfor.h"
+
+#include <QElapsedTimer>
+
+#include <cstdio>
+
+namespace {
+
+void Mark(double& dStep, bool bReached, const QElapsedTimer& clock)
+{
+    if (bReached && dStep < 0)
+        dStep = double(clock.nsecsElapsed()) / 1e6;
+}
+
+} // namespace
+
+bool OpenAndFollow(CPlayerDlg& dlg, const std::string& strClip, CStartSteps& steps, int nTimeoutMs)
+{
+    steps = CStartSteps();
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        dlg.OpenClip(strClip);
+    } catch (const CFileException&) {
+        std::fprintf(stderr, "%s could not be opened\n", strClip.c_str());
+        return false;
+    }
+    // Each flag is read off the window as it changes: the page wait runs from the page's load
+    // to the tick that starts the video, the position timer from then on.
+    const bool bPlaying = WaitFor([&] {
+        Mark(steps.dView, dlg.m_mapView.GetBrowser() != nullptr, clock);
+        Mark(steps.dLoaded, dlg.m_bWaitTimer || dlg.m_bPositionTimer, clock);
+        Mark(steps.dReady, dlg.m_bGpsPageReady, clock);
+        Mark(steps.dPlay, dlg.m_bPositionTimer, clock);
+        Mark(steps.dPlaying, dlg.m_bPositionTimer && dlg.m_player.GetTime() > 0, clock);
+        return steps.dPlaying >= 0;
+    }, nTimeoutMs);
+    if (!bPlaying)
+        std::fprintf(stderr, "%s did not play with tracking within %d ms (page %s, ready %d, wait %d)\n",
+                     strClip.c_str(), nTimeoutMs, qPrintable(dlg.m_mapView.m_strURL), int(dlg.m_bGpsPageReady),
+                     int(dlg.m_bWaitTimer));
+    return bPlaying;
+}
