@@ -25,4 +25,9 @@ if(DERUZIZ_GUI)
     DERUZIZ_EXE="$<TARGET_FILE:deruziz>"
     DERUZIZ_BARE_PLAYER="$<TARGET_FILE:bare_player>")
   add_dependencies(bench_playback deruziz deruziz_mapview bare_player)
+
+  add_executable(soak_playback ${DERUZIZ_PLAYBACK_DIR}/soak.cpp)
+  target_link_libraries(soak_playback PRIVATE deruziz_playback_bench)
+  target_compile_definitions(soak_playback PRIVATE ${DERUZIZ_PLAYBACK_DEFINITIONS})
+  add_dependencies(soak_playback deruziz_mapview)
 endif()

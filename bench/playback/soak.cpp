@@ -1,0 +1,210 @@
+// Opens, plays, pauses, resumes, stops and plays again two clips in turn, many times in quick
+// succession, in the real window with the real engine and map pages, and prints the memory of
+// the process after each cycle. Run it through scripts/soak (under AddressSanitizer, and the
+// release build).
+//   soak_playback [--cycles N] [--seconds S] [--size WxH] [--maps]
+// --maps also prints, at the end, the mappings whose resident size grew most since cycle 20.
+// Exits non-zero when a clip did not play, or when the resident size after the last cycle is
+// more than 20 MB above the one after cycle 20.
+#include "benchcard.h"
+#include "mywebbrowser/impidispatch.h"
+#include "player_app.h"
+#include "player_dlg.h"
+#include "proctree.h"
+#include "startwatch.h"
+#include "waitfor.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <malloc.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+
+namespace {
+
+constexpr int kBaselineCycle = 20;
+constexpr double kAllowedGrowthMb = 20;
+
+struct CMemory
+{
+    double dRssMb = 0;
+    double dAnonMb = 0;
+    double dFileMb = 0;
+    double dMallocMb = 0;  // what malloc holds from the system (arenas and its own mappings)
+    double dInUseMb = 0;   // what of that is handed out
+    double dTreeRssMb = 0;
+    int nThreads = 0;
+};
+
+double StatusMb(const std::string& status, const char* pszField)
+{
+    const std::size_t nAt = status.find(std::string("\n") + pszField + ":");
+    return nAt == std::string::npos ? 0 : std::atof(status.c_str() + nAt + std::strlen(pszField) + 2) / 1024;
+}
+
+CMemory Measure()
+{
+    std::ifstream file("/proc/self/status");
+    std::stringstream text;
+    text << file.rdbuf();
+    const std::string status = "\n" + text.str();
+    CMemory memory;
+    memory.dRssMb = StatusMb(status, "VmRSS");
+    memory.dAnonMb = StatusMb(status, "RssAnon");
+    memory.dFileMb = StatusMb(status, "RssFile");
+    memory.nThreads = int(StatusMb(status, "Threads") * 1024);
+    // Under AddressSanitizer its own allocator answers mallinfo2 with nothing.
+    const struct mallinfo2 info = mallinfo2();
+    memory.dMallocMb = double(info.arena + info.hblkhd) / (1024 * 1024);
+    memory.dInUseMb = double(info.uordblks + info.hblkhd) / (1024 * 1024);
+    memory.dTreeRssMb = double(ProcTree::Sample(getpid()).RssKb()) / 1024;
+    return memory;
+}
+
+// Resident kB of each mapping, by its address range, permissions and name.
+std::map<std::string, long long> ResidentByMapping()
+{
+    std::ifstream smaps("/proc/self/smaps");
+    std::map<std::string, long long> resident;
+    std::string strCurrent;
+    for (std::string line; std::getline(smaps, line);) {
+        const std::string strFirst = line.substr(0, line.find(' '));
+        if (!strFirst.empty() && strFirst.back() != ':') {
+            std::istringstream fields(line);
+            std::string range, perms, offset, dev, inode, path;
+            fields >> range >> perms >> offset >> dev >> inode;
+            std::getline(fields >> std::ws, path);
+            strCurrent = range + " " + perms + " " + (path.empty() ? "[anonymous]" : path);
+        } else if (line.rfind("Rss:", 0) == 0) {
+            resident[strCurrent] = std::atoll(line.c_str() + 4);
+        }
+    }
+    return resident;
+}
+
+void PrintGrowth(const std::map<std::string, long long>& before, const std::map<std::string, long long>& after)
+{
+    std::vector<std::pair<long long, std::string>> growth;
+    for (const auto& [mapping, nKb] : after) {
+        const auto found = before.find(mapping);
+        const long long nGrew = nKb - (found == before.end() ? 0 : found->second);
+        if (nGrew > 1024)
+            growth.emplace_back(nGrew, mapping + (found == before.end() ? " (new)" : ""));
+    }
+    std::sort(growth.rbegin(), growth.rend());
+    std::printf("mappings grown most since cycle %d (MB):\n", kBaselineCycle);
+    for (std::size_t i = 0; i < growth.size() && i < 15; ++i)
+        std::printf("  %+7.1f  %s\n", double(growth[i].first) / 1024, growth[i].second.c_str());
+}
+
+void WaitMs(int nMs)
+{
+    WaitFor([] { return false; }, nMs);
+}
+
+// One cycle: open and follow to playing with tracking, pause, resume, stop, play again.
+bool Cycle(CPlayerDlg& dlg, const std::string& strClip)
+{
+    CStartSteps steps;
+    if (!OpenAndFollow(dlg, strClip, steps))
+        return false;
+    WaitMs(300);
+    dlg.OnPauseResume();
+    WaitMs(150);
+    dlg.OnPauseResume();
+    WaitMs(150);
+    dlg.OnStop();
+    WaitMs(100);
+    dlg.OnPlay();
+    if (!WaitFor([&] { return dlg.m_player.GetTime() > 0; }, 10000)) {
+        std::fprintf(stderr, "%s did not play again after stop\n", strClip.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    int nCycles = 300;
+    BenchCard::CClipSpec spec;
+    spec.nSeconds = 20;
+    bool bMaps = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--cycles" && i + 1 < argc)
+            nCycles = std::max(kBaselineCycle + 1, std::atoi(argv[++i]));
+        else if (arg == "--seconds" && i + 1 < argc)
+            spec.nSeconds = std::max(5, std::atoi(argv[++i]));
+        else if (arg == "--maps")
+            bMaps = true;
+        else if (arg == "--size" && i + 1 < argc)
+            std::sscanf(argv[++i], "%dx%d", &spec.nWidth, &spec.nHeight);
+
+    }
+    QTemporaryDir scratch(QStringLiteral(DERUZIZ_BINARY_DIR "/bench/soak-scratch-XXXXXX"));
+    if (!scratch.isValid())
+        return 1;
+    CPlayerApp::PrepareEnvironment();
+    QApplication app(argc, argv);
+    CPlayerApp::PrepareApplication(app);
+    const QStringList clips = BenchCard::MakeCard(scratch.path(), spec, 2);
+    if (clips.isEmpty())
+        return 1;
+
+    CImpIDispatch external;
+    int nResult = 0;
+    {
+        CPlayerDlg dlg;
+        dlg.SetExternalDispatch(&external);
+        external.SetHost(&dlg);
+        dlg.Create();
+        dlg.show();
+        if (!WaitFor([&] { return dlg.m_mapView.m_strURL.endsWith(QStringLiteral("/StartUpPage.HTML")); }, 60000)) {
+            std::fprintf(stderr, "the start page never loaded\n");
+            return 1;
+        }
+        std::printf("cycle  RSS MB (anon, file; malloc held, in use; threads)  whole tree RSS MB\n");
+        CMemory baseline;
+        std::map<std::string, long long> baselineMaps;
+        CMemory memory;
+        for (int nCycle = 1; nCycle <= nCycles; ++nCycle) {
+            if (!Cycle(dlg, QFile::encodeName(clips[nCycle % 2]).toStdString())) {
+                std::fprintf(stderr, "cycle %d failed\n", nCycle);
+                nResult = 1;
+                break;
+            }
+            memory = Measure();
+            std::printf("%5d  %6.1f (%6.1f, %5.1f; %6.1f, %6.1f; %3d)  %7.1f\n", nCycle, memory.dRssMb,
+                        memory.dAnonMb, memory.dFileMb, memory.dMallocMb, memory.dInUseMb, memory.nThreads,
+                        memory.dTreeRssMb);
+            std::fflush(stdout);
+            if (nCycle == kBaselineCycle) {
+                baseline = memory;
+                if (bMaps)
+                    baselineMaps = ResidentByMapping();
+            }
+        }
+        if (nResult == 0) {
+            const double dGrowth = memory.dRssMb - baseline.dRssMb;
+            std::printf("RSS after cycle %d: %.1f MB, after cycle %d: %.1f MB: %+.1f MB (allowed: %+.0f MB)\n",
+                        kBaselineCycle, baseline.dRssMb, nCycles, memory.dRssMb, dGrowth, kAllowedGrowthMb);
+            if (dGrowth > kAllowedGrowthMb)
+                nResult = 1;
+            if (bMaps)
+                PrintGrowth(baselineMaps, ResidentByMapping());
+        }
+        external.SetHost(nullptr);
+    }
+    return nResult;
+}
