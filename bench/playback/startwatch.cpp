@@ -31,17 +31,18 @@ bool OpenAndFollow(CPlayerDlg& dlg, const std::string& strClip, CStartSteps& ste
     }
     // Each flag is read off the window as it changes: the page wait runs from the page's load
     // to the tick that starts the video, the position timer from then on.
+    const CClipStartState& clip = dlg.ClipState();
     const bool bPlaying = WaitFor([&] {
         Mark(steps.dView, dlg.m_mapView.GetBrowser() != nullptr, clock);
-        Mark(steps.dLoaded, dlg.m_bWaitTimer || dlg.m_bPositionTimer, clock);
-        Mark(steps.dReady, dlg.m_bGpsPageReady, clock);
-        Mark(steps.dPlay, dlg.m_bPositionTimer, clock);
-        Mark(steps.dPlaying, dlg.m_bPositionTimer && dlg.m_player.GetTime() > 0, clock);
+        Mark(steps.dLoaded, clip.m_bWaitTimer || clip.m_bPositionTimer, clock);
+        Mark(steps.dReady, clip.m_bGpsPageReady, clock);
+        Mark(steps.dPlay, clip.m_bPositionTimer, clock);
+        Mark(steps.dPlaying, clip.m_bPositionTimer && dlg.m_player.GetTime() > 0, clock);
         return steps.dPlaying >= 0;
     }, nTimeoutMs);
     if (!bPlaying)
         std::fprintf(stderr, "%s did not play with tracking within %d ms (page %s, ready %d, wait %d)\n",
-                     strClip.c_str(), nTimeoutMs, qPrintable(dlg.m_mapView.m_strURL), int(dlg.m_bGpsPageReady),
-                     int(dlg.m_bWaitTimer));
+                     strClip.c_str(), nTimeoutMs, qPrintable(dlg.m_mapView.m_strURL), int(clip.m_bGpsPageReady),
+                     int(clip.m_bWaitTimer));
     return bPlaying;
 }
