@@ -8,7 +8,9 @@
 //    binary started with the clip on its command line, as a user starts it.
 // Run it through bench/playback/run, which gives it a virtual X server when there is none.
 //   bench_playback [--runs N] [--seconds S] [--output auto|gl|xcb_x11|xcb_xv] [--cpu-runs N]
-//                  [--skip-start] [--skip-cpu] [--detail] [--program PATH] [--bare PATH]
+//                  [--skip-start] [--skip-cpu] [--detail] [--paints] [--program PATH] [--bare PATH]
+// --detail adds CPU by process and thread and the largest mappings; --paints counts the window's
+// paints while a clip plays with tracking.
 #include "benchcard.h"
 #include "framework/controlid.h"
 #include "framework/dialogtemplate.h"
@@ -32,6 +34,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -51,6 +54,7 @@ struct COptions
     bool bStart = true;
     bool bCpu = true;
     bool bDetail = false;
+    bool bPaints = false;
     QString strProgram = QStringLiteral(DERUZIZ_EXE);
     QString strBare = QStringLiteral(DERUZIZ_BARE_PLAYER);
 };
@@ -238,6 +242,39 @@ bool MeasureWarmStarts(const COptions& options, const QStringList& clips, const 
     return true;
 }
 
+// ---- what the window paints while a clip plays with tracking
+
+class CPaintCounter : public QObject
+{
+public:
+    std::map<QString, int> m_counts;
+
+protected:
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override
+    {
+        if (pEvent->type() == QEvent::Paint && pWatched->isWidgetType())
+            ++m_counts[QString::fromLatin1(pWatched->metaObject()->className())];
+        return false;
+    }
+};
+
+bool CountPaints(const QStringList& clips, int nSeconds)
+{
+    CWindow window;
+    CStartSteps steps;
+    if (!OpenAndFollow(window.m_dlg, QFile::encodeName(clips[0]).toStdString(), steps, 60000))
+        return false;
+    CPaintCounter counter;
+    qApp->installEventFilter(&counter);
+    WaitFor([] { return false; }, nSeconds * 1000);
+    qApp->removeEventFilter(&counter);
+    std::printf("widgets painted while the clip plays with tracking (paints a second):");
+    for (const auto& [name, nCount] : counter.m_counts)
+        std::printf(" %s %.1f;", qPrintable(name), double(nCount) / nSeconds);
+    std::printf("\n");
+    return true;
+}
+
 // ---- CPU and memory
 
 struct CUsage
@@ -305,20 +342,27 @@ std::optional<CUsage> MeasureUsage(const QString& program, const QStringList& ar
     return usage;
 }
 
-bool MeasureCpu(const COptions& options, const QStringList& clips, const QString& scratch)
+bool MeasureCpu(const COptions& options, const QStringList& clips, const QString& untrackedClip,
+                const QString& scratch)
 {
     std::printf("CPU over %d s of playing (%% of one core), PSS and RSS at its end, whole process tree:\n",
                 options.nSeconds);
     const QString log = scratch + QStringLiteral("/usage.log");
+    auto print = [](const char* pszWhat, const CUsage& usage) {
+        std::printf("  %-26s %5.1f %%  PSS %4.0f MB  RSS %4.0f MB   (%s)\n", pszWhat, usage.dCpu,
+                    double(usage.nPssKb) / 1024, double(usage.nRssKb) / 1024, usage.strLoad.c_str());
+    };
     for (int i = 0; i < options.nCpuRuns; ++i) {
         const std::optional<CUsage> program = MeasureUsage(options.strProgram, {clips[0]}, options, log);
+        // The same clip without its log plays on the error page: the window and an idle web
+        // engine, without the map's steps.
+        const std::optional<CUsage> untracked = MeasureUsage(options.strProgram, {untrackedClip}, options, log);
         const std::optional<CUsage> bare = MeasureUsage(options.strBare, BareArguments(options) << clips[0], options, log);
-        if (!program || !bare)
+        if (!program || !untracked || !bare)
             return false;
-        std::printf("  program %5.1f %%  PSS %4.0f MB  RSS %4.0f MB   (%s)\n", program->dCpu,
-                    double(program->nPssKb) / 1024, double(program->nRssKb) / 1024, program->strLoad.c_str());
-        std::printf("  bare    %5.1f %%  PSS %4.0f MB  RSS %4.0f MB   (%s)\n", bare->dCpu, double(bare->nPssKb) / 1024,
-                    double(bare->nRssKb) / 1024, bare->strLoad.c_str());
+        print("program, with tracking", *program);
+        print("program, clip without log", *untracked);
+        print("bare libVLC player", *bare);
         std::printf("  program / bare: CPU %.2fx, PSS %+.0f MB\n", bare->dCpu > 0 ? program->dCpu / bare->dCpu : 0.0,
                     double(program->nPssKb - bare->nPssKb) / 1024);
         std::fflush(stdout);
@@ -363,6 +407,8 @@ COptions ParseOptions(int argc, char** argv)
             options.bCpu = false;
         else if (arg == "--detail")
             options.bDetail = true;
+        else if (arg == "--paints")
+            options.bPaints = true;
     }
     return options;
 }
@@ -394,6 +440,8 @@ int main(int argc, char** argv)
     std::printf("clip: %dx%d H.264 at 12 Mbit/s with AAC sound, %d s, a GPS record a second; video output %s; "
                 "%d cores\n",
                 spec.nWidth, spec.nHeight, spec.nSeconds, qPrintable(options.strOutput), QThread::idealThreadCount());
+    if (options.bPaints && !CountPaints(clips, 10))
+        return 1;
     if (options.bStart) {
         std::printf("start to playing, median of %d (ms from OpenClip to the first time above 0 with tracking):\n",
                     options.nRuns);
@@ -408,7 +456,7 @@ int main(int argc, char** argv)
         PrintStart("later clips", warm);
         std::fflush(stdout);
     }
-    if (options.bCpu && !MeasureCpu(options, clips, scratch.path()))
+    if (options.bCpu && !MeasureCpu(options, clips, BenchCard::MakeUntrackedClip(scratch.path(), spec), scratch.path()))
         return 1;
     return 0;
 }

@@ -99,4 +99,13 @@ QStringList MakeCard(const QString& scratch, const CClipSpec& spec, int nClips)
     return paths;
 }
 
+QString MakeUntrackedClip(const QString& scratch, const CClipSpec& spec)
+{
+    const QString recording = Recording(spec);
+    const QString clips = scratch + QStringLiteral("/card/DCIM/100MEDIA");
+    const QString clip = clips + QStringLiteral("/CLIP0009.MOV");
+    QDir().mkpath(clips);
+    return !recording.isEmpty() && Link(recording, clip) ? clip : QString();
+}
+
 } // namespace BenchCard

@@ -22,4 +22,8 @@ QString Recording(const CClipSpec& spec);
 // <scratch>/card/GPS/GPS000n.LOG; the clips are links to the recording. Empty on failure.
 QStringList MakeCard(const QString& scratch, const CClipSpec& spec, int nClips);
 
+// <scratch>/card/DCIM/100MEDIA/CLIP0009.MOV, a link to the recording without a log: it plays
+// on the error page, untracked. Empty on failure.
+QString MakeUntrackedClip(const QString& scratch, const CClipSpec& spec);
+
 } // namespace BenchCard
