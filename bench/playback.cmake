@@ -17,7 +17,7 @@ if(DERUZIZ_GUI)
   # Qt Widgets and libVLC only, so that its memory is the engine's and a window's, no more.
   add_executable(bare_player ${DERUZIZ_PLAYBACK_DIR}/bare_player.cpp)
   target_include_directories(bare_player PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
-  target_link_libraries(bare_player PRIVATE Qt6::Widgets PkgConfig::LIBVLC X11::X11)
+  target_link_libraries(bare_player PRIVATE Qt6::Widgets PkgConfig::LIBVLC X11::X11 ${CMAKE_DL_LIBS})
 
   add_executable(bench_playback ${DERUZIZ_PLAYBACK_DIR}/bench_playback.cpp)
   target_link_libraries(bench_playback PRIVATE deruziz_playback_bench)

@@ -1,5 +1,6 @@
-// The floor for the play-path figures: libVLC alone, started with the program's own arguments,
-// drawing into a native child window of a plain Qt window of the program's video size.
+// The floor for the play-path figures: libVLC alone, started with the program's own arguments
+// (given as --engine-arg, in order), drawing into a native child window of a plain Qt window of
+// the program's video size, with the video output those arguments name.
 //   bare_player [--engine-arg ARG]... [--size WxH] [--opens N] CLIP [CLIP...]
 // With --opens N it opens the clips in turn N times and prints, for each, the milliseconds
 // from opening to the first time above 0; without, it plays the first clip until it is ended.
@@ -14,6 +15,9 @@
 #include <X11/Xlib.h>
 #include <vlc/vlc.h>
 
+#include <dlfcn.h>
+
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -21,17 +25,41 @@
 
 namespace {
 
-// As src/videoplayer.cpp starts the engine; what the program adds for its video output setting
-// comes as --engine-arg.
-const char* const kProgramArgs[] = {"-I", "dumy", "--ignore-config", "--plugin-path=./plugins"};
+constexpr char kVideoOutputArg[] = "--vout=";
+
+// As the program's engine does: libvlc_media_player_set_xwindow puts the player's video output
+// back to automatic, and only the core's own setter names it again.
+union CVlcValue
+{
+    std::int64_t i_int;
+    char* psz_string;
+    void* p_address;
+};
+using PFN_VARSETCHECKED = int (*)(void* pObject, const char* pszName, int nType, CVlcValue value);
+constexpr int kVlcVarString = 0x0040;
+
+bool SetVideoOutput(libvlc_media_player_t* pPlayer, const std::vector<std::string>& args)
+{
+    std::string strOutput;
+    for (const std::string& arg : args) {
+        if (arg.rfind(kVideoOutputArg, 0) == 0)
+            strOutput = arg.substr(std::size(kVideoOutputArg) - 1);
+    }
+    if (strOutput.empty())
+        return true;
+    const auto pfnSet = reinterpret_cast<PFN_VARSETCHECKED>(::dlsym(RTLD_DEFAULT, "var_SetChecked"));
+    CVlcValue value{};
+    value.psz_string = const_cast<char*>(strOutput.c_str());
+    return pfnSet && pfnSet(pPlayer, "vout", kVlcVarString, value) == 0;
+}
 
 class CBarePlayer
 {
 public:
-    CBarePlayer(const std::vector<std::string>& extraArgs, unsigned long nXWindow)
+    CBarePlayer(const std::vector<std::string>& args, unsigned long nXWindow)
     {
-        std::vector<const char*> argv(std::begin(kProgramArgs), std::end(kProgramArgs));
-        for (const std::string& arg : extraArgs)
+        std::vector<const char*> argv;
+        for (const std::string& arg : args)
             argv.push_back(arg.c_str());
         m_pInstance = libvlc_new(int(argv.size()), argv.data());
         if (!m_pInstance)
@@ -40,6 +68,8 @@ public:
         libvlc_video_set_key_input(m_pPlayer, 0);
         libvlc_video_set_mouse_input(m_pPlayer, 0);
         libvlc_media_player_set_xwindow(m_pPlayer, uint32_t(nXWindow));
+        if (!SetVideoOutput(m_pPlayer, args))
+            std::fprintf(stderr, "bare_player: libVLC did not take the video output\n");
         libvlc_audio_set_volume(m_pPlayer, 50);
     }
     ~CBarePlayer()

@@ -14,9 +14,8 @@
 #include "benchcard.h"
 #include "framework/controlid.h"
 #include "framework/dialogtemplate.h"
-#include "mywebbrowser/impidispatch.h"
-#include "player_app.h"
-#include "player_dlg.h"
+#include "app/player_app.h"
+#include "engine/videoplayer.h"
 #include "proctree.h"
 #include "resource.h"
 #include "startwatch.h"
@@ -50,7 +49,7 @@ struct COptions
     int nRuns = 10;
     int nCpuRuns = 1;
     int nSeconds = 30;
-    QString strOutput = QStringLiteral("auto");
+    QString strOutput = QStringLiteral("xcb_x11");
     bool bStart = true;
     bool bCpu = true;
     bool bDetail = false;
@@ -75,24 +74,14 @@ QSize VideoSize()
     return pVideo ? tmpl.ToPixels(pVideo->rcUnits).size() : QSize(638, 316);
 }
 
-// What the engine is started with for a video output, as the program does for the output of
-// its settings: libvlc_media_player_set_xwindow resets the player's own choice of output, so
-// the outputs ahead of the one wanted are turned off instead.
-QStringList EngineArgsForOutput(const QString& strOutput)
-{
-    if (strOutput == QLatin1String("xcb_x11"))
-        return {QStringLiteral("--gl=none"), QStringLiteral("--gles2=none"), QStringLiteral("--xvideo-adaptor=1000")};
-    if (strOutput == QLatin1String("xcb_xv"))
-        return {QStringLiteral("--gl=none"), QStringLiteral("--gles2=none")};
-    return {};
-}
-
 QStringList BareArguments(const COptions& options)
 {
     const QSize size = VideoSize();
     QStringList args = {QStringLiteral("--size"), QStringLiteral("%1x%2").arg(size.width()).arg(size.height())};
-    for (const QString& arg : EngineArgsForOutput(options.strOutput))
-        args << QStringLiteral("--engine-arg") << arg;
+    // The engine's arguments as the program makes them from the video output of its settings.
+    const std::string strOutput = options.strOutput == QLatin1String("auto") ? "" : options.strOutput.toStdString();
+    for (const std::string& arg : CVideoPlayerImpl::ProgramArgs(strOutput))
+        args << QStringLiteral("--engine-arg") << QString::fromStdString(arg);
     return args;
 }
 
@@ -197,28 +186,11 @@ bool MeasureColdStarts(const COptions& options, const QStringList& clips, const 
     return true;
 }
 
-// The window as the program makes it: the script bridge, the window, created and shown.
-struct CWindow
-{
-    CWindow()
-    {
-        m_dlg.SetExternalDispatch(&m_external);
-        m_external.SetHost(&m_dlg);
-        m_dlg.Create();
-        m_dlg.show();
-    }
-    ~CWindow() { m_external.SetHost(nullptr); }
-
-    CImpIDispatch m_external;
-    CPlayerDlg m_dlg;
-};
-
 bool MeasureWarmStarts(const COptions& options, const QStringList& clips, const QString& scratch, CStartFigures& warm)
 {
     {
-        CWindow window;
-        if (!WaitFor([&] { return window.m_dlg.m_mapView.m_strURL.endsWith(QStringLiteral("/StartUpPage.HTML")); },
-                     30000)) {
+        CBenchWindow window;
+        if (!WaitFor([&] { return ShowsPage(window.m_dlg, QStringLiteral("/StartUpPage.HTML")); }, 30000)) {
             std::fprintf(stderr, "the start page never loaded\n");
             return false;
         }
@@ -260,7 +232,7 @@ protected:
 
 bool CountPaints(const QStringList& clips, int nSeconds)
 {
-    CWindow window;
+    CBenchWindow window;
     CStartSteps steps;
     if (!OpenAndFollow(window.m_dlg, QFile::encodeName(clips[0]).toStdString(), steps, 60000))
         return false;
@@ -374,7 +346,7 @@ bool MeasureCpu(const COptions& options, const QStringList& clips, const QString
 
 int RunColdStart(const std::string& strClip)
 {
-    CWindow window;
+    CBenchWindow window;
     CStartSteps steps;
     if (!OpenAndFollow(window.m_dlg, strClip, steps, 60000))
         return 1;
@@ -420,7 +392,8 @@ int main(int argc, char** argv)
     if (argc == 3 && QByteArray(argv[1]) == "--cold") {
         // As the program starts with a clip on its command line.
         CPlayerApp::PrepareEnvironment();
-        CVideoPlayerImpl::PreStart();
+        AfxGetApp()->ReadSettings();
+        AfxGetApp()->PreStartEngine();
         QApplication app(argc, argv);
         CPlayerApp::PrepareApplication(app);
         return RunColdStart(argv[2]);
@@ -430,6 +403,9 @@ int main(int argc, char** argv)
     if (!scratch.isValid() || !PrepareFolders(scratch.path(), options.strOutput))
         return 1;
     CPlayerApp::PrepareEnvironment();
+    // The window of the later clips starts its engine with the video output of deruziz.conf.
+    AfxGetApp()->ReadSettings();
+    AfxGetApp()->PreStartEngine();
     QApplication app(argc, argv);
     CPlayerApp::PrepareApplication(app);
 

@@ -7,9 +7,8 @@
 // Exits non-zero when a clip did not play, or when the resident size after the last cycle is
 // more than 20 MB above the one after cycle 20.
 #include "benchcard.h"
-#include "mywebbrowser/impidispatch.h"
-#include "player_app.h"
-#include "player_dlg.h"
+#include "app/player_app.h"
+#include "playerdlgpeer.h"
 #include "proctree.h"
 #include "startwatch.h"
 #include "waitfor.h"
@@ -125,7 +124,7 @@ bool Cycle(CPlayerDlg& dlg, const std::string& strClip)
     dlg.OnStop();
     WaitMs(100);
     dlg.OnPlay();
-    if (!WaitFor([&] { return dlg.m_player.GetTime() > 0; }, 10000)) {
+    if (!WaitFor([&] { return Peer(dlg).m_player.GetTime() > 0; }, 10000)) {
         std::fprintf(stderr, "%s did not play again after stop\n", strClip.c_str());
         return false;
     }
@@ -156,21 +155,20 @@ int main(int argc, char** argv)
     if (!scratch.isValid())
         return 1;
     CPlayerApp::PrepareEnvironment();
+    // The video output of deruziz.conf, as the program starts its engine.
+    AfxGetApp()->ReadSettings();
+    AfxGetApp()->PreStartEngine();
     QApplication app(argc, argv);
     CPlayerApp::PrepareApplication(app);
     const QStringList clips = BenchCard::MakeCard(scratch.path(), spec, 2);
     if (clips.isEmpty())
         return 1;
 
-    CImpIDispatch external;
     int nResult = 0;
     {
-        CPlayerDlg dlg;
-        dlg.SetExternalDispatch(&external);
-        external.SetHost(&dlg);
-        dlg.Create();
-        dlg.show();
-        if (!WaitFor([&] { return dlg.m_mapView.m_strURL.endsWith(QStringLiteral("/StartUpPage.HTML")); }, 60000)) {
+        CBenchWindow window;
+        CPlayerDlg& dlg = window.m_dlg;
+        if (!WaitFor([&] { return ShowsPage(dlg, QStringLiteral("/StartUpPage.HTML")); }, 60000)) {
             std::fprintf(stderr, "the start page never loaded\n");
             return 1;
         }
@@ -204,7 +202,6 @@ int main(int argc, char** argv)
             if (bMaps)
                 PrintGrowth(baselineMaps, ResidentByMapping());
         }
-        external.SetHost(nullptr);
     }
     return nResult;
 }

@@ -1,8 +1,28 @@
 #pragma once
 
+#include "map/mywebbrowser/impidispatch.h"
+#include "window/player_dlg.h"
+
 #include <string>
 
-class CPlayerDlg;
+// The window as the program wires it: the object the map pages reach as window.external, then
+// the window, created and shown (not waited for, as the program does not wait).
+struct CBenchWindow
+{
+    CBenchWindow()
+    {
+        m_dlg.SetExternalDispatch(&m_external);
+        m_external.SetHost(&m_dlg);
+        m_dlg.Create();
+        m_dlg.show();
+    }
+    ~CBenchWindow() { m_external.SetHost(nullptr); }
+    CBenchWindow(const CBenchWindow&) = delete;
+    CBenchWindow& operator=(const CBenchWindow&) = delete;
+
+    CImpIDispatch m_external;
+    CPlayerDlg m_dlg;
+};
 
 // The steps from OpenClip to the video playing with tracking, in milliseconds from OpenClip
 // (-1: not seen), as a user would see them: the map view exists, the clip's page has loaded,
@@ -21,3 +41,6 @@ struct CStartSteps
 // reports a time above 0 with tracking running. False (and the reason on stderr) when that
 // did not come within nTimeoutMs.
 bool OpenAndFollow(CPlayerDlg& dlg, const std::string& strClip, CStartSteps& steps, int nTimeoutMs = 20000);
+
+// The page the map view shows ends with strPage ("/StartUpPage.HTML").
+bool ShowsPage(CPlayerDlg& dlg, const QString& strPage);
