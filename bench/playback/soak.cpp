@@ -19,6 +19,16 @@
 
 #include <malloc.h>
 #include <unistd.h>
+#if defined(__SANITIZE_ADDRESS__)
+#define DERUZIZ_SOAK_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define DERUZIZ_SOAK_ASAN 1
+#endif
+#endif
+#ifdef DERUZIZ_SOAK_ASAN
+#include <sanitizer/allocator_interface.h>
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -61,10 +71,15 @@ CMemory Measure()
     memory.dAnonMb = StatusMb(status, "RssAnon");
     memory.dFileMb = StatusMb(status, "RssFile");
     memory.nThreads = int(StatusMb(status, "Threads") * 1024);
-    // Under AddressSanitizer its own allocator answers mallinfo2 with nothing.
+#ifdef DERUZIZ_SOAK_ASAN
+    // AddressSanitizer's allocator replaces malloc's and answers for itself.
+    memory.dMallocMb = double(__sanitizer_get_heap_size()) / (1024 * 1024);
+    memory.dInUseMb = double(__sanitizer_get_current_allocated_bytes()) / (1024 * 1024);
+#else
     const struct mallinfo2 info = mallinfo2();
     memory.dMallocMb = double(info.arena + info.hblkhd) / (1024 * 1024);
     memory.dInUseMb = double(info.uordblks + info.hblkhd) / (1024 * 1024);
+#endif
     memory.dTreeRssMb = double(ProcTree::Sample(getpid()).RssKb()) / 1024;
     return memory;
 }

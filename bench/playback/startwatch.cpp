@@ -29,6 +29,7 @@ bool OpenAndFollow(CPlayerDlg& dlg, const std::string& strClip, CStartSteps& ste
         std::fprintf(stderr, "%s could not be opened\n", strClip.c_str());
         return false;
     }
+    Mark(steps.dOpened, true, clock);
     // Each flag is read off the window as it changes: the page wait runs from the page's load
     // to the tick that starts the video, the position timer from then on.
     const CClipStartState& clip = dlg.ClipState();

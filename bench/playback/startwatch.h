@@ -25,11 +25,12 @@ struct CBenchWindow
 };
 
 // The steps from OpenClip to the video playing with tracking, in milliseconds from OpenClip
-// (-1: not seen), as a user would see them: the map view exists, the clip's page has loaded,
+// (-1: not seen): OpenClip has returned, the map view exists, the clip's page has loaded,
 // the page has reported ready, the page wait has started the video with tracking, and the
 // engine reports a time above 0.
 struct CStartSteps
 {
+    double dOpened = -1;
     double dView = -1;
     double dLoaded = -1;
     double dReady = -1;
