@@ -27,9 +27,19 @@ CPreStarted& PreStarted()
 constexpr char kVideoOutputArg[] = "--vout=";
 
 // A clip's decoder and picture buffers (3 MB a picture at 1080p) are freed by libVLC's
-// threads when the clip is closed; malloc keeps the freed pages in its arenas, and clip after
-// clip the program's resident size grows by hundreds of megabytes of free memory. Handing them
-// back when a clip has been closed keeps it at what is in use.
+// threads when the clip is closed. malloc keeps freed pages in its arenas, one per thread that
+// found the others busy, and clip after clip the program's resident size grew by gigabytes of
+// free memory. Buffers of a megabyte and more are therefore mapped each on its own, as malloc
+// does until the first of them is freed, and whatever else was freed is handed back once a
+// clip has been closed.
+constexpr int kOwnMappingBytes = 1024 * 1024;
+
+void MapPicturesOnTheirOwn()
+{
+    static const bool bSet = mallopt(M_MMAP_THRESHOLD, kOwnMappingBytes) == 1;
+    (void)bSet;
+}
+
 void ReleaseFreedMemory()
 {
     malloc_trim(0);
@@ -101,6 +111,7 @@ void CVideoPlayerImpl::PreStart(const std::vector<std::string>& args)
     CPreStarted& preStarted = PreStarted();
     if (preStarted.m_instance.valid())
         return;
+    MapPicturesOnTheirOwn();
     preStarted.m_args = args;
     preStarted.m_instance =
         std::async(std::launch::async, [&preStarted] { return NewInstance(preStarted.m_args); });
@@ -134,6 +145,7 @@ CVideoPlayerImpl::CVideoPlayerImpl(const std::vector<std::string>& args)
 
 void CVideoPlayerImpl::Start(const std::vector<std::string>& args)
 {
+    MapPicturesOnTheirOwn();
     m_args = args;
     m_strVideoOutput = VideoOutputOf(m_args);
     m_pInstance = NewInstance(args);
