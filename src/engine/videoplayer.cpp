@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <dlfcn.h>
 #include <future>
+#include <malloc.h>
 
 namespace {
 
@@ -24,6 +25,25 @@ CPreStarted& PreStarted()
 }
 
 constexpr char kVideoOutputArg[] = "--vout=";
+
+// A clip's decoder and picture buffers (3 MB a picture at 1080p) are freed by libVLC's
+// threads when the clip is closed. malloc keeps freed pages in its arenas, one per thread that
+// found the others busy, and clip after clip the program's resident size grew by gigabytes of
+// free memory. Buffers of a megabyte and more are therefore mapped each on its own, as malloc
+// does until the first of them is freed, and whatever else was freed is handed back once a
+// clip has been closed.
+constexpr int kOwnMappingBytes = 1024 * 1024;
+
+void MapPicturesOnTheirOwn()
+{
+    static const bool bSet = mallopt(M_MMAP_THRESHOLD, kOwnMappingBytes) == 1;
+    (void)bSet;
+}
+
+void ReleaseFreedMemory()
+{
+    malloc_trim(0);
+}
 
 // libVLC 3 takes the video output named at its start only for players without a window of
 // their own: set_xwindow puts the player's choice back to automatic, and no public call sets it
@@ -91,6 +111,7 @@ void CVideoPlayerImpl::PreStart(const std::vector<std::string>& args)
     CPreStarted& preStarted = PreStarted();
     if (preStarted.m_instance.valid())
         return;
+    MapPicturesOnTheirOwn();
     preStarted.m_args = args;
     preStarted.m_instance =
         std::async(std::launch::async, [&preStarted] { return NewInstance(preStarted.m_args); });
@@ -124,6 +145,7 @@ CVideoPlayerImpl::CVideoPlayerImpl(const std::vector<std::string>& args)
 
 void CVideoPlayerImpl::Start(const std::vector<std::string>& args)
 {
+    MapPicturesOnTheirOwn();
     m_args = args;
     m_strVideoOutput = VideoOutputOf(m_args);
     m_pInstance = NewInstance(args);
@@ -207,22 +229,42 @@ void CVideoPlayerImpl::DetachHandlers()
     SetEndHandler(nullptr, nullptr);
 }
 
-void CVideoPlayerImpl::OpenMedia(const char* pszUtf8Path)
+void CVideoPlayerImpl::SetMedia(const std::string& strUtf8Path, bool bPaused)
 {
-    if (!m_pMediaPlayer || !pszUtf8Path)
-        return;
-    libvlc_media_t* pMedia = libvlc_media_new_path(m_pInstance, pszUtf8Path);
+    libvlc_media_t* pMedia = libvlc_media_new_path(m_pInstance, strUtf8Path.c_str());
+    if (pMedia && bPaused)
+        libvlc_media_add_option(pMedia, ":start-paused");
     libvlc_media_player_set_media(m_pMediaPlayer, pMedia);
     // The player keeps its own reference to the media it holds.
     if (m_pMedia)
         libvlc_media_release(m_pMedia);
     m_pMedia = pMedia;
+    m_strPath = strUtf8Path;
+    m_bStartsPaused = bPaused;
+    ReleaseFreedMemory();
+}
+
+void CVideoPlayerImpl::OpenMedia(const char* pszUtf8Path)
+{
+    if (!m_pMediaPlayer || !pszUtf8Path)
+        return;
+    // Opening the file, the decoders and the outputs takes libVLC longer than the window's
+    // wait for the map page; held at the first picture, the clip is ready when Play comes.
+    // Without a window of the program's to draw into, libVLC would open one of its own.
+    const bool bHold = m_nOutputWindow != 0;
+    SetMedia(pszUtf8Path, bHold);
+    if (bHold)
+        libvlc_media_player_play(m_pMediaPlayer);
 }
 
 void CVideoPlayerImpl::Play()
 {
-    if (m_pMediaPlayer && m_nOutputWindow)
-        libvlc_media_player_play(m_pMediaPlayer);
+    if (!m_pMediaPlayer || !m_nOutputWindow)
+        return;
+    // A stopped player starts its media afresh, and would hold it at the first picture again.
+    if (m_bStartsPaused && libvlc_media_player_get_state(m_pMediaPlayer) == libvlc_Stopped)
+        SetMedia(m_strPath, false);
+    libvlc_media_player_play(m_pMediaPlayer);
 }
 
 void CVideoPlayerImpl::Pause()
@@ -233,8 +275,10 @@ void CVideoPlayerImpl::Pause()
 
 void CVideoPlayerImpl::Stop()
 {
-    if (m_pMediaPlayer)
-        libvlc_media_player_stop(m_pMediaPlayer);
+    if (!m_pMediaPlayer)
+        return;
+    libvlc_media_player_stop(m_pMediaPlayer);
+    ReleaseFreedMemory();
 }
 
 std::int64_t CVideoPlayerImpl::GetLength() const

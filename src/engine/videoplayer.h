@@ -50,6 +50,8 @@ public:
     void SetEndHandler(VideoEventCallback pfnCallback, void* pUser);
     // Detaches every handler; a handler running on the event thread has returned when this does.
     void DetachHandlers();
+    // Loads the clip without starting it: given an output window, libVLC opens it and decodes
+    // its first picture now, held paused, so that Play only has to let it run.
     void OpenMedia(const char* pszUtf8Path);
     void Play();
     void Pause();
@@ -68,6 +70,8 @@ private:
     // Replaces the handler held in the two slots for one event type.
     void Reattach(int nEventType, VideoEventCallback& pfnSlot, void*& pUserSlot, VideoEventCallback pfnCallback,
                   void* pUser);
+    // Gives the player a new media of the clip; bPaused holds it at its first picture.
+    void SetMedia(const std::string& strUtf8Path, bool bPaused);
 
     std::vector<std::string> m_args;
     // The video output the arguments name; empty: libVLC's choice.
@@ -83,6 +87,10 @@ private:
     void* m_pErrorUser = nullptr;
     VideoEventCallback m_pfnEndCallback = nullptr;
     void* m_pEndUser = nullptr;
+    std::string m_strPath;
+    // The media holds the player at its first picture: once the clip has been stopped,
+    // playing it again needs a media without the hold.
+    bool m_bStartsPaused = false;
 };
 
 // The handle through which the main window drives its one engine.

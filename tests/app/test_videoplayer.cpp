@@ -119,6 +119,19 @@ TEST_P(VideoPlayerTest, PauseTwicePlaysAgainAndStopStops)
     EXPECT_EQ(TimeAfterWait(400), tStopped);
 }
 
+TEST_P(VideoPlayerTest, OpenedClipWaitsForPlayAndPlaysAgainAfterStop)
+{
+    // The engine opens the clip ahead of Play, held at its first picture.
+    Open(TestClips::Make(GetParam(), 4));
+    EXPECT_LE(TimeAfterWait(800), 0) << "an opened clip started by itself";
+    m_player.Play();
+    ASSERT_TRUE(WaitFor([&] { return m_player.GetTime() > 200; })) << "Play did not start the opened clip";
+
+    m_player.Stop();
+    m_player.Play();
+    EXPECT_TRUE(WaitFor([&] { return m_player.GetTime() > 200; }, 5000)) << "a stopped clip did not play again";
+}
+
 INSTANTIATE_TEST_SUITE_P(Clips, VideoPlayerTest,
                          ::testing::Values(TestClips::MovH264WithSound, TestClips::AviMjpeg, TestClips::Mp4H264));
 
