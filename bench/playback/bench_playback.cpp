@@ -392,8 +392,9 @@ int main(int argc, char** argv)
     if (argc == 3 && QByteArray(argv[1]) == "--cold") {
         // As the program starts with a clip on its command line.
         CPlayerApp::PrepareEnvironment();
-        AfxGetApp()->ReadSettings();
-        AfxGetApp()->PreStartEngine();
+        CPlayerApp settingsOwner;
+        settingsOwner.ReadSettings();
+        settingsOwner.PreStartEngine();
         QApplication app(argc, argv);
         CPlayerApp::PrepareApplication(app);
         return RunColdStart(argv[2]);
@@ -404,8 +405,9 @@ int main(int argc, char** argv)
         return 1;
     CPlayerApp::PrepareEnvironment();
     // The window of the later clips starts its engine with the video output of deruziz.conf.
-    AfxGetApp()->ReadSettings();
-    AfxGetApp()->PreStartEngine();
+    CPlayerApp settingsOwner;
+    settingsOwner.ReadSettings();
+    settingsOwner.PreStartEngine();
     QApplication app(argc, argv);
     CPlayerApp::PrepareApplication(app);
 

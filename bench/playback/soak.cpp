@@ -185,8 +185,9 @@ int main(int argc, char** argv)
         return 1;
     CPlayerApp::PrepareEnvironment();
     // The video output of deruziz.conf, as the program starts its engine.
-    AfxGetApp()->ReadSettings();
-    AfxGetApp()->PreStartEngine();
+    CPlayerApp settingsOwner;
+    settingsOwner.ReadSettings();
+    settingsOwner.PreStartEngine();
     QApplication app(argc, argv);
     CPlayerApp::PrepareApplication(app);
     const QStringList clips = BenchCard::MakeCard(scratch.path(), spec, 2);
