@@ -2,8 +2,10 @@
 // succession, in the real window with the real engine and map pages, and prints the memory of
 // the process after each cycle. Run it through scripts/soak (under AddressSanitizer, and the
 // release build).
-//   soak_playback [--cycles N] [--seconds S] [--size WxH] [--maps]
-// --maps also prints, at the end, the mappings whose resident size grew most since cycle 20.
+//   soak_playback [--cycles N] [--seconds S] [--size WxH] [--maps] [--profile]
+// --maps also prints, at the end, the mappings whose resident size grew most since cycle 20;
+// --profile (under AddressSanitizer) the live heap by allocating stack, on standard error, after
+// cycle 20 and after the last.
 // Exits non-zero when a clip did not play, or when the resident size after the run is more than
 // 20 MB above the one after cycle 20; each is the median of ten cycles (up to cycle 20, and the
 // last ten), for a single cycle's figure depends on what the playing clip holds at that moment.
@@ -42,6 +44,7 @@
 // install).
 extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 extern "C" std::size_t __sanitizer_get_heap_size();
+extern "C" void __sanitizer_print_memory_profile(std::size_t nTopPercent, std::size_t nMaxContexts);
 #endif
 
 namespace {
@@ -134,6 +137,17 @@ double Median(std::vector<double>::const_iterator first, std::vector<double>::co
     return values.empty() ? 0 : values[values.size() / 2];
 }
 
+void PrintHeapProfile(int nCycle)
+{
+#ifdef DERUZIZ_SOAK_ASAN
+    std::fprintf(stderr, "== live heap after cycle %d\n", nCycle);
+    __sanitizer_print_memory_profile(100, 60);
+    std::fprintf(stderr, "== end of live heap after cycle %d\n", nCycle);
+#else
+    std::fprintf(stderr, "the live heap by stack needs the AddressSanitizer build (cycle %d)\n", nCycle);
+#endif
+}
+
 void WaitMs(int nMs)
 {
     WaitFor([] { return false; }, nMs);
@@ -168,6 +182,7 @@ int main(int argc, char** argv)
     BenchCard::CClipSpec spec;
     spec.nSeconds = 20;
     bool bMaps = false;
+    bool bProfile = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--cycles" && i + 1 < argc)
@@ -176,6 +191,8 @@ int main(int argc, char** argv)
             spec.nSeconds = std::max(5, std::atoi(argv[++i]));
         else if (arg == "--maps")
             bMaps = true;
+        else if (arg == "--profile")
+            bProfile = true;
         else if (arg == "--size" && i + 1 < argc)
             std::sscanf(argv[++i], "%dx%d", &spec.nWidth, &spec.nHeight);
 
@@ -220,6 +237,8 @@ int main(int argc, char** argv)
             std::fflush(stdout);
             if (nCycle == kBaselineCycle && bMaps)
                 baselineMaps = ResidentByMapping();
+            if (bProfile && (nCycle == kBaselineCycle || nCycle == nCycles))
+                PrintHeapProfile(nCycle);
         }
         if (nResult == 0) {
             const double dBaseline = Median(series.begin() + kBaselineCycle - kMedianCycles,
