@@ -241,7 +241,6 @@ void CVideoPlayerImpl::SetMedia(const std::string& strUtf8Path, bool bPaused)
     m_pMedia = pMedia;
     m_strPath = strUtf8Path;
     m_bStartsPaused = bPaused;
-    ReleaseFreedMemory();
 }
 
 void CVideoPlayerImpl::OpenMedia(const char* pszUtf8Path)
@@ -265,6 +264,9 @@ void CVideoPlayerImpl::Play()
     if (m_bStartsPaused && libvlc_media_player_get_state(m_pMediaPlayer) == libvlc_Stopped)
         SetMedia(m_strPath, false);
     libvlc_media_player_play(m_pMediaPlayer);
+    // The clip before was closed when this one was opened; handing its memory back here, while
+    // libVLC lets the new one run, keeps the opening (and the map page waiting for it) quick.
+    ReleaseFreedMemory();
 }
 
 void CVideoPlayerImpl::Pause()
