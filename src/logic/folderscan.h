@@ -38,3 +38,10 @@ struct CFolderScanResult
 // are recorded in m_errors, and the scan goes on. A folder already being scanned further up
 // (a link back up the tree) is not entered again.
 CFolderScanResult ScanFolder(const std::string& folder, const CScanHooks& hooks = {});
+
+// The entries of single clips, as the scan makes them, in the order given; a clip that cannot
+// be opened is named in m_errors instead.
+CFolderScanResult ScanClips(const std::vector<std::string>& clips);
+
+// A clip's name ends in ".mov", ".avi" or ".mp4", in any letter case.
+bool IsClipName(const std::string& name);
