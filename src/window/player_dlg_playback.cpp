@@ -8,6 +8,7 @@
 #include "framework/resources.h"
 #include "framework/trace.h"
 #include "logic/logpath.h"
+#include "logic/routetext.h"
 #include "resource.h"
 #include "logic/trackstep.h"
 
@@ -232,6 +233,7 @@ void CPlayerDlg::ShowCurrentRecord()
     const CGPSPoint* pPoint = m_pTrack->GetCurrent();
     if (pPoint && pPoint->m_bValid)
         ShowRecord(m_pTrack->GetCursor());
+    ShowRouteSecond(m_pTrack->GetCursor());
     m_pTrack->Advance();
 }
 
@@ -256,6 +258,7 @@ void CPlayerDlg::ShowRecordAt(std::int64_t nSecond)
     const int nRecord = RecordForSecond(*m_pTrack, nSecond);
     if (nRecord >= 0 && nRecord != m_nShownRecord)
         ShowRecord(nRecord);
+    ShowRouteSecond(nSecond);
     m_pTrack->SetCursor(int(std::min<std::int64_t>(nSecond + 1, m_pTrack->GetCount())));
 }
 
@@ -340,7 +343,21 @@ void CPlayerDlg::SendStartPoint()
 
 void CPlayerDlg::OnGpsPageInitialized()
 {
+    const bool bWasReady = m_clip.m_bGpsPageReady;
     Dispatch(EClipEvent::PageInitialized);
+    if (!bWasReady && m_clip.m_bGpsPageReady)
+        SendRoute();
+}
+
+void CPlayerDlg::SendRoute()
+{
+    if (m_pTrack)
+        m_mapView.CallPageFunction(QStringLiteral("SetRoute"), QString::fromStdString(RouteText(*m_pTrack)));
+}
+
+void CPlayerDlg::ShowRouteSecond(std::int64_t nSecond)
+{
+    m_mapView.CallPageFunction(QStringLiteral("SetRouteSecond"), QString::number(nSecond));
 }
 
 void CPlayerDlg::OnSliderMoved(quintptr wParam, qintptr)
