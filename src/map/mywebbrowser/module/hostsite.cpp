@@ -205,9 +205,12 @@ void CBrowserControlSite::ForwardDrag(QObject* pWatched, QEvent* pEvent)
         pEvent->ignore();
         return;
     }
+    // Handed to the target's own handler: sent through the application, a drag event goes back
+    // to the widget that took the drag's first event, which is the view.
+    QObject* pHandler = pTarget;
     if (pEvent->type() == QEvent::DragLeave) {
         QDragLeaveEvent leave;
-        QCoreApplication::sendEvent(pTarget, &leave);
+        pHandler->event(&leave);
         return;
     }
     auto* pDrop = static_cast<QDropEvent*>(pEvent);
@@ -224,7 +227,7 @@ void CBrowserControlSite::ForwardDrag(QObject* pWatched, QEvent* pEvent)
                                                  pDrop->buttons(), pDrop->modifiers());
     pCopy->setDropAction(pDrop->dropAction());
     pCopy->ignore();
-    QCoreApplication::sendEvent(pTarget, pCopy.get());
+    pHandler->event(pCopy.get());
     pDrop->setDropAction(pCopy->dropAction());
     pDrop->setAccepted(pCopy->isAccepted());
 }
