@@ -9,6 +9,7 @@
 #include "framework/trace.h"
 #include "logic/logpath.h"
 #include "resource.h"
+#include "logic/tracksource.h"
 #include "logic/trackstep.h"
 
 #include <QFile>
@@ -84,7 +85,7 @@ void CPlayerDlg::OpenClip(const std::string& strPath)
 
     m_pTrack.reset();
     Dispatch(EClipEvent::ClipOpened);
-    m_pTrack = std::make_unique<CGPSTrack>(strLogPath);
+    m_pTrack = OpenClipTrack(strPath, strLogPath);
 
     const std::string strUtf8 = ToUtf8(strPath);
     m_player.OpenMedia(strUtf8.c_str());
