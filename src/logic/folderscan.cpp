@@ -1,6 +1,7 @@
 #include "logic/folderscan.h"
 
 #include "logic/logpath.h"
+#include "logic/tracksource.h"
 
 #include <cerrno>
 #include <ctime>
@@ -133,7 +134,9 @@ private:
             std::strftime(date, sizeof date, "%Y-%m-%d", &local);
             std::strftime(time, sizeof time, "%H:%M:%S", &local);
         }
-        const bool hasLog = m_logs.Exists(GpsLogPathOfOpenClip(path, "log"));
+        // The folder's listing is at hand, so the files beside the clip cost no more reads.
+        const bool hasLog = m_logs.Exists(GpsLogPathOfOpenClip(path, "log"))
+            || !BesideTrackSources(m_logs.Listings(), path).empty();
         m_result.m_clips.emplace_back(name, date, time, std::move(path), hasLog ? "Y" : "N");
 
         if (m_hooks.m_fnProgress && m_result.m_clips.size() % PROGRESS_STEP == 0)

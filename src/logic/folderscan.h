@@ -31,7 +31,8 @@ struct CFolderScanResult
 };
 
 // The clips (".mov", ".avi", ".mp4" in any letter case) in folder and all its subfolders,
-// each with its name, last-write date and time in local time, full path and log flag.
+// each with its name, last-write date and time in local time, full path and log flag (a
+// card's log or a file beside the clip, tracksource.h).
 // Needs no window and may run on any thread.
 //
 // A folder that cannot be read (the scanned one included) and a clip that cannot be opened

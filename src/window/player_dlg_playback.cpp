@@ -10,6 +10,7 @@
 #include "logic/logpath.h"
 #include "logic/routetext.h"
 #include "resource.h"
+#include "logic/tracksource.h"
 #include "logic/trackstep.h"
 
 #include <QFile>
@@ -85,7 +86,7 @@ void CPlayerDlg::OpenClip(const std::string& strPath)
 
     m_pTrack.reset();
     Dispatch(EClipEvent::ClipOpened);
-    m_pTrack = std::make_unique<CGPSTrack>(strLogPath);
+    m_pTrack = OpenClipTrack(strPath, strLogPath);
 
     const std::string strUtf8 = ToUtf8(strPath);
     m_player.OpenMedia(strUtf8.c_str());
