@@ -38,6 +38,8 @@ CGPSTrack::CGPSTrack(const std::string& logPath, ETrackFormat format)
 CGPSTrack::CGPSTrack(const std::string& logPath, ETrackFormat format, const Limits& limits)
     : m_limits(limits), m_eFormat(format)
 {
+    if (format == ETrackFormat::Gpx)
+        return;
     try {
         const std::string path = format == ETrackFormat::CardLog ? FindGpsLogNoCase(logPath) : logPath;
         m_bOpen = m_file.Open(path, m_limits.m_nBlockSize, m_limits.m_nMaxBytes);
@@ -49,12 +51,23 @@ CGPSTrack::CGPSTrack(const std::string& logPath, ETrackFormat format, const Limi
     }
 }
 
+CGPSTrack::CGPSTrack(ETrackFormat format, std::vector<CGPSPoint> records)
+    : m_bOpen(true), m_points(std::move(records)), m_eFormat(format), m_bRead(true)
+{
+}
+
 CGPSTrack::~CGPSTrack() = default;
 
 int CGPSTrack::ReadNextRecord()
 {
     if (!m_bOpen || m_bAtEof)
         return 0;
+    if (m_bRead) {
+        if (static_cast<std::size_t>(m_nCount) >= m_points.size())
+            return 0;
+        ++m_nCount;
+        return 1;
+    }
     if (m_nCount >= m_limits.m_nMaxRecords) {
         m_bAtEof = true;
         return 0;

@@ -13,6 +13,7 @@
 enum class ETrackFormat {
     CardLog,  // the camcorder's log: one line a second
     Nmea,     // NMEA 0183 sentences: the RMC fixes, one record a second of their time
+    Gpx,      // GPX 1.0 / 1.1 track points, read whole by a reader of its own (gpx/gpxreader.h)
 };
 
 // The GPS log of the open clip: one record a second, in file order, and a cursor that moves
@@ -41,6 +42,8 @@ public:
     CGPSTrack(const std::string& logPath, const Limits& limits);
     CGPSTrack(const std::string& logPath, ETrackFormat format);
     CGPSTrack(const std::string& logPath, ETrackFormat format, const Limits& limits);
+    // A track whose records were read already (a GPX file); ReadNextRecord hands them out.
+    CGPSTrack(ETrackFormat format, std::vector<CGPSPoint> records);
     virtual ~CGPSTrack();
     CGPSTrack(const CGPSTrack&) = delete;
     CGPSTrack& operator=(const CGPSTrack&) = delete;
@@ -85,5 +88,6 @@ private:
     ETrackFormat m_eFormat = ETrackFormat::CardLog;
     CNmeaSeconds m_nmea;
     bool m_bAtEof = false;
+    bool m_bRead = false;  // m_points holds every record, the first m_nCount handed out
     std::string m_strLine;
 };

@@ -140,3 +140,12 @@ bool CLogFile::ReadLine(std::string& line, std::size_t maxLength)
         line.pop_back();
     return readAny;
 }
+
+bool CLogFile::ReadBlock(std::string_view& block)
+{
+    if (m_nBegin == m_nEnd && !Fill())
+        return false;
+    block = std::string_view(m_buffer.get() + m_nBegin, m_nEnd - m_nBegin);
+    m_nBegin = m_nEnd;
+    return true;
+}

@@ -34,6 +34,9 @@ public:
     // is. At most maxLength characters of the line are kept, the rest is skipped.
     // False when nothing is left. Throws CFileException when the read fails.
     bool ReadLine(std::string& line, std::size_t maxLength);
+    // The next bytes as they come, at most one block; good until the next read. False when
+    // nothing is left. Throws CFileException when the read fails.
+    bool ReadBlock(std::string_view& block);
 
 private:
     bool Fill();

@@ -91,19 +91,6 @@ bool ReadCoordinate(std::string_view value, std::string_view hemisphere, std::si
     return true;
 }
 
-// Days from 1 January 1980 to the civil date (months and days past their ends roll over).
-std::int64_t DayNumber(int year, int month, int day)
-{
-    const int y = month <= 2 ? year - 1 : year;
-    const int era = y / 400;
-    const int yearOfEra = y - era * 400;
-    const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    // From 1 March of year 0 to 1 January 1970, and on to 1980.
-    constexpr std::int64_t kDaysTo1980 = 719468 + 3652;
-    return std::int64_t(era) * 146097 + dayOfEra - kDaysTo1980;
-}
-
 // hhmmss with an optional fraction, and ddmmyy (years 80-99 of the 1900s, the rest 2000s).
 bool ReadTimeAndDate(std::string_view time, std::string_view date, CRmcFix& fix)
 {
@@ -124,7 +111,7 @@ bool ReadTimeAndDate(std::string_view time, std::string_view date, CRmcFix& fix)
     point.m_nDate1 = std::uint8_t(day);
     point.m_nDate2 = std::uint8_t(month);
     point.m_nDate3 = std::uint8_t(year);
-    fix.m_nSecond = DayNumber(year < 80 ? 2000 + year : 1900 + year, month, day) * kSecondsPerDay
+    fix.m_nSecond = DaysSince1980(year < 80 ? 2000 + year : 1900 + year, month, day) * kSecondsPerDay
         + hour * 3600 + minute * 60 + second;
     fix.m_bTimed = true;
     return true;
@@ -174,6 +161,19 @@ bool IsRmcAddress(std::string_view sentence)
 }
 
 } // namespace
+
+// Days from 1 January 1980 to the civil date (months and days past their ends roll over).
+std::int64_t DaysSince1980(int year, int month, int day)
+{
+    const int y = month <= 2 ? year - 1 : year;
+    const int era = y / 400;
+    const int yearOfEra = y - era * 400;
+    const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    // From 1 March of year 0 to 1 January 1970, and on to 1980.
+    constexpr std::int64_t kDaysTo1980 = 719468 + 3652;
+    return std::int64_t(era) * 146097 + dayOfEra - kDaysTo1980;
+}
 
 bool ParseRmcSentence(std::string_view line, CRmcFix& fix)
 {

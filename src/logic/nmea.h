@@ -17,6 +17,9 @@ struct CRmcFix
     std::int64_t m_nSecond = 0;
 };
 
+// Days from 1 January 1980 to the civil date (months and days past their ends roll over).
+std::int64_t DaysSince1980(int year, int month, int day);
+
 // The RMC sentence of line, of any talker ($GPRMC, $GNRMC, ...), into fix; false when the
 // line holds some other sentence or none, which a track skips. Text before the '$' and
 // fields after the date are ignored.

@@ -17,6 +17,7 @@ struct CBesideFormat
 // order. A further format is added here, after those that come before it.
 const CBesideFormat kBesideFormats[] = {
     {".nmea", ETrackFormat::Nmea},
+    {".gpx", ETrackFormat::Gpx},
 };
 
 bool IsRegularFile(const std::string& path, const CFolderItem& item)
@@ -65,15 +66,21 @@ std::vector<CTrackSource> BesideTrackSources(CFolderListings& listings, const st
     return sources;
 }
 
-std::unique_ptr<CGPSTrack> OpenClipTrack(const std::string& clipPath, const std::string& cardLogPath)
+std::unique_ptr<CGPSTrack> OpenTrackSource(const CTrackSource& source)
+{
+    return std::make_unique<CGPSTrack>(source.m_strPath, source.m_eFormat);
+}
+
+std::unique_ptr<CGPSTrack> OpenClipTrack(const std::string& clipPath, const std::string& cardLogPath,
+                                         const CTrackOpener& openBeside)
 {
     auto track = std::make_unique<CGPSTrack>(cardLogPath);
     if (track->IsOpen())
         return track;
     CFolderListings listings;
     for (const CTrackSource& source : BesideTrackSources(listings, clipPath)) {
-        auto beside = std::make_unique<CGPSTrack>(source.m_strPath, source.m_eFormat);
-        if (beside->IsOpen())
+        std::unique_ptr<CGPSTrack> beside = openBeside(source);
+        if (beside && beside->IsOpen())
             return beside;
     }
     return track;

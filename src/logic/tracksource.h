@@ -2,6 +2,7 @@
 
 #include "logic/gpstrack.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,11 +20,19 @@ struct CTrackSource
 //   1. the card's log that GetGpsLogPath names (found in any letter case), as long as it can
 //      be opened: a log without a valid record still is the clip's track;
 //   2. a file beside the clip, named like the clip less its last extension, with the
-//      extension of a format of BesideTrackSources (".nmea"), in any letter case.
+//      extension of a format of BesideTrackSources (".nmea", then ".gpx"), in any letter case.
 // The regular files beside the clip that may hold its track, in the order they are tried;
 // listings answers for the clip's folder.
 std::vector<CTrackSource> BesideTrackSources(CFolderListings& listings, const std::string& clipPath);
 
+// Opens the track of one file; the formats this library reads itself by OpenTrackSource.
+using CTrackOpener = std::function<std::unique_ptr<CGPSTrack>(const CTrackSource&)>;
+
+// The card's log and NMEA; a GPX file (which needs the XML reader of gpx/gpxreader.h) stays
+// closed.
+std::unique_ptr<CGPSTrack> OpenTrackSource(const CTrackSource& source);
+
 // The track of the clip: the card's log at cardLogPath when it opens, else the first file
-// beside the clip that opens. A track that is not open when none does.
-std::unique_ptr<CGPSTrack> OpenClipTrack(const std::string& clipPath, const std::string& cardLogPath);
+// beside the clip that openBeside opens. A track that is not open when none does.
+std::unique_ptr<CGPSTrack> OpenClipTrack(const std::string& clipPath, const std::string& cardLogPath,
+                                         const CTrackOpener& openBeside = OpenTrackSource);
