@@ -1,12 +1,18 @@
 #include "app/player_app.h"
 #include "desktop/commandline.h"
 #include "framework/trace.h"
+#include "gpx/gpxexport.h"
 
 #include <QApplication>
+
+#include <cstring>
 
 int main(int argc, char** argv)
 {
     TraceStartup("main entered");
+    // Writes a file and ends: no lock, no hand-over to a running copy, no display.
+    if (argc > 1 && std::strcmp(argv[1], kExportGpxOption) == 0)
+        return RunGpxExport(argc, argv);
     CCommandLine commandLine;
     if (!commandLine.Parse(argc, argv))
         return commandLine.ExitCode();

@@ -183,6 +183,7 @@ BOOL CPlayerDlg::OnInitDialog()
     m_pContinuousAction->setCheckable(true);
     m_pContinuousAction->setChecked(m_bContinuous);
     connect(m_pContinuousAction, &QAction::toggled, this, [this](bool bOn) { OnContinuousToggled(bOn); });
+    m_pSystemMenu->addAction(QStringLiteral("Export Track as GPX..."), this, [this] { OnExportGpx(); });
     // Alt+Space opens it wherever the focus is, as a window's system menu does.
     auto* pMenuKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
     connect(pMenuKey, &QShortcut::activated, this,

@@ -226,6 +226,8 @@ private:
     // Right / Left (with Ctrl: a minute) and Space, as the window takes them; true if taken.
     bool OnTransportKey(const QKeyEvent& event);
     void OnContinuousToggled(bool bOn);
+    // The open clip's track into a GPX file the user names.
+    void OnExportGpx();
     void PlayNextInList();
     void ResetDisplays();
     // Where the idle picture draws its "Load a clip" button, in the video area's coordinates.

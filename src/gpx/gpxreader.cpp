@@ -1,0 +1,231 @@
+#include "gpx/gpxreader.h"
+
+#include "framework/core/fileerror.h"
+#include "logic/logfile.h"
+#include "logic/nmea.h"
+
+#include <QByteArray>
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+// Characters kept of a time or speed element; real ones have at most 35.
+constexpr std::size_t kMaxValueText = 64;
+// Characters an internal entity may expand to in all.
+constexpr int kEntityExpansionLimit = 4096;
+
+int Digits(std::string_view text, std::size_t pos, std::size_t n)
+{
+    if (pos + n > text.size())
+        return -1;
+    int value = 0;
+    for (std::size_t i = pos; i < pos + n; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return -1;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
+bool ReadNumber(const QStringView text, double& value)
+{
+    bool ok = false;
+    value = text.trimmed().toDouble(&ok);
+    return ok && std::isfinite(value);
+}
+
+std::string Trimmed(const std::string& text)
+{
+    const std::size_t begin = text.find_first_not_of(" \t\r\n");
+    if (begin == std::string::npos)
+        return std::string();
+    return text.substr(begin, text.find_last_not_of(" \t\r\n") - begin + 1);
+}
+
+} // namespace
+
+bool ParseGpxTime(std::string_view text, double& seconds)
+{
+    const int year = Digits(text, 0, 4), month = Digits(text, 5, 2), day = Digits(text, 8, 2);
+    const int hour = Digits(text, 11, 2), minute = Digits(text, 14, 2), second = Digits(text, 17, 2);
+    if (text.size() < 19 || text[4] != '-' || text[7] != '-' || (text[10] != 'T' && text[10] != 't')
+        || text[13] != ':' || text[16] != ':' || year < 0 || month < 1 || month > 12 || day < 1
+        || day > 31 || hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 60)
+        return false;
+    std::size_t pos = 19;
+    double fraction = 0.0;
+    if (pos < text.size() && text[pos] == '.') {
+        double scale = 0.1;
+        ++pos;
+        const std::size_t first = pos;
+        for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos, scale /= 10)
+            fraction += (text[pos] - '0') * scale;
+        if (pos == first)
+            return false;
+    }
+    int offset = 0;
+    if (pos < text.size() && (text[pos] == 'Z' || text[pos] == 'z')) {
+        ++pos;
+    } else if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        const int hours = Digits(text, pos + 1, 2), minutes = Digits(text, pos + 4, 2);
+        if (hours < 0 || hours > 23 || minutes < 0 || minutes > 59 || text[pos + 3] != ':')
+            return false;
+        offset = (text[pos] == '+' ? 1 : -1) * (hours * 3600 + minutes * 60);
+        pos += 6;
+    }
+    if (pos != text.size())
+        return false;
+    seconds = double(DaysSince1980(year, month, day) * 86400 + hour * 3600 + minute * 60 + second - offset)
+        + fraction;
+    return true;
+}
+
+CGpxPointReader::CGpxPointReader(int maxPoints)
+    : m_nMaxPoints(static_cast<std::size_t>(std::max(maxPoints, 0)))
+{
+    m_xml.setNamespaceProcessing(false);
+    m_xml.setEntityExpansionLimit(kEntityExpansionLimit);
+}
+
+bool CGpxPointReader::Feed(std::string_view bytes)
+{
+    if (m_bDone)
+        return false;
+    m_xml.addData(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    return Drain();
+}
+
+bool CGpxPointReader::Drain()
+{
+    while (!m_bDone) {
+        switch (m_xml.readNext()) {
+        case QXmlStreamReader::Invalid:
+            if (m_xml.error() == QXmlStreamReader::PrematureEndOfDocumentError)
+                return true;
+            m_bDone = true;
+            break;
+        case QXmlStreamReader::EndDocument:
+            m_bDone = true;
+            break;
+        case QXmlStreamReader::DTD:
+            // An entity of the document type can be a bomb; real GPX files declare none.
+            if (!m_xml.entityDeclarations().isEmpty()) {
+                m_points.clear();
+                m_bDone = true;
+            }
+            break;
+        case QXmlStreamReader::StartElement:
+            StartElement();
+            break;
+        case QXmlStreamReader::EndElement:
+            EndElement();
+            break;
+        case QXmlStreamReader::Characters:
+            if (m_eText != EText::None && m_strText.size() < kMaxValueText) {
+                const QByteArray text = m_xml.text().left(qsizetype(kMaxValueText)).toLatin1();
+                m_strText.append(text.constData(), std::min<std::size_t>(std::size_t(text.size()),
+                                                                          kMaxValueText - m_strText.size()));
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    return false;
+}
+
+void CGpxPointReader::StartElement()
+{
+    ++m_nDepth;
+    const QStringView name = m_xml.name();
+    if (m_nPointDepth != 0) {
+        if (name == u"time" && m_nDepth == m_nPointDepth + 1)
+            m_eText = EText::Time;
+        else if (name == u"speed")
+            m_eText = EText::Speed;
+        m_strText.clear();
+    } else if (name == u"trk" && m_nTrkDepth == 0) {
+        m_nTrkDepth = m_nDepth;
+    } else if (name == u"trkseg" && m_nTrkDepth != 0 && m_nDepth == m_nTrkDepth + 1) {
+        m_nSegDepth = m_nDepth;
+    } else if (name == u"trkpt" && m_nSegDepth != 0 && m_nDepth == m_nSegDepth + 1) {
+        m_nPointDepth = m_nDepth;
+        m_point = CGpxPoint();
+        const QXmlStreamAttributes attributes = m_xml.attributes();
+        double lat = 0.0, lon = 0.0;
+        if (ReadNumber(attributes.value(QLatin1String("lat")), lat) && ReadNumber(attributes.value(QLatin1String("lon")), lon)
+            && std::fabs(lat) <= 90.0 && std::fabs(lon) <= 180.0) {
+            m_point.m_dLatitude = lat;
+            m_point.m_dLongitude = lon;
+            m_point.m_bPosition = true;
+        }
+    }
+}
+
+void CGpxPointReader::EndElement()
+{
+    if (m_eText == EText::Time) {
+        double time = 0.0;
+        if (ParseGpxTime(Trimmed(m_strText), time)) {
+            m_point.m_dTime = time;
+            m_point.m_bTimed = true;
+        }
+    } else if (m_eText == EText::Speed) {
+        double speed = 0.0;
+        if (ReadNumber(QString::fromLatin1(Trimmed(m_strText).c_str()), speed) && speed >= 0.0) {
+            m_point.m_dSpeed = speed;
+            m_point.m_bSpeed = true;
+        }
+    }
+    m_eText = EText::None;
+    if (m_nDepth == m_nPointDepth) {
+        m_nPointDepth = 0;
+        if (m_points.size() >= m_nMaxPoints) {
+            m_bFull = true;
+            m_bDone = true;
+        } else {
+            m_points.push_back(m_point);
+        }
+    } else if (m_nDepth == m_nSegDepth) {
+        m_nSegDepth = 0;
+    } else if (m_nDepth == m_nTrkDepth) {
+        m_nTrkDepth = 0;
+    }
+    --m_nDepth;
+}
+
+std::unique_ptr<CGPSTrack> OpenGpxTrack(const std::string& path, const CGPSTrack::Limits& limits)
+{
+    CLogFile file;
+    bool bCut = false;
+    std::vector<CGPSPoint> records;
+    try {
+        if (!file.Open(path, limits.m_nBlockSize, limits.m_nMaxBytes))
+            return std::make_unique<CGPSTrack>(path, ETrackFormat::Gpx);
+        CGpxPointReader reader(limits.m_nMaxRecords);
+        std::string_view block;
+        // A read error ends the file where it happened: the points before it make the track.
+        try {
+            while (file.ReadBlock(block) && reader.Feed(block)) {
+            }
+        } catch (const CFileException&) {
+        }
+        records = MakeGpxRecords(reader.Points(), limits.m_nMaxRecords, bCut);
+        bCut = bCut || reader.IsFull();
+    } catch (const std::bad_alloc&) {
+        return std::make_unique<CGPSTrack>(path, ETrackFormat::Gpx);
+    }
+    if (bCut)
+        std::fprintf(stderr, "deruziz: %s: the track is cut after %zu records; its points go on beyond them\n",
+                     path.c_str(), records.size());
+    return std::make_unique<CGPSTrack>(ETrackFormat::Gpx, std::move(records));
+}
+
+std::unique_ptr<CGPSTrack> OpenAnyTrackSource(const CTrackSource& source)
+{
+    if (source.m_eFormat == ETrackFormat::Gpx)
+        return OpenGpxTrack(source.m_strPath);
+    return OpenTrackSource(source);
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "logic/gpstrack.h"
+#include "logic/gpxseconds.h"
+#include "logic/tracksource.h"
+
+#include <QXmlStreamReader>
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// "2024-05-01T12:34:56Z", with an optional fraction and an offset (+02:00) instead of Z,
+// into seconds since 1 January 1980 UTC. False for anything else.
+bool ParseGpxTime(std::string_view text, double& seconds);
+
+// The track points (trk/trkseg/trkpt) of a GPX 1.0 or 1.1 document fed to it in pieces, in
+// document order. A document type with entity declarations is refused (no point of it is
+// taken), and entities are never expanded beyond a few kilobytes: external ones not at all.
+class CGpxPointReader
+{
+public:
+    explicit CGpxPointReader(int maxPoints);
+
+    // The next bytes of the document; false once nothing more is wanted (the document ended,
+    // is broken or refused, or maxPoints are read).
+    bool Feed(std::string_view bytes);
+    // Whether points were left unread because maxPoints were read.
+    bool IsFull() const { return m_bFull; }
+    std::vector<CGpxPoint>& Points() { return m_points; }
+
+private:
+    bool Drain();
+    void StartElement();
+    void EndElement();
+
+    QXmlStreamReader m_xml;
+    std::vector<CGpxPoint> m_points;
+    std::size_t m_nMaxPoints;
+    bool m_bDone = false;
+    bool m_bFull = false;
+    int m_nDepth = 0;
+    int m_nTrkDepth = 0;     // depth of the open trk, trkseg and trkpt, 0 outside
+    int m_nSegDepth = 0;
+    int m_nPointDepth = 0;
+    CGpxPoint m_point;
+    enum class EText { None, Time, Speed } m_eText = EText::None;
+    std::string m_strText;
+};
+
+// The GPX file's track, one record a second (MakeGpxRecords), read whole at once within the
+// limits' bytes and records; a track that is not open when path is no regular file. A time
+// span beyond the record limit is cut there with one line on standard error.
+std::unique_ptr<CGPSTrack> OpenGpxTrack(const std::string& path,
+                                        const CGPSTrack::Limits& limits = CGPSTrack::Limits());
+
+// OpenTrackSource that reads GPX files too: the program's opener of the files beside a clip.
+std::unique_ptr<CGPSTrack> OpenAnyTrackSource(const CTrackSource& source);

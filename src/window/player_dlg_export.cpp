@@ -1,0 +1,32 @@
+#include "window/player_dlg.h"
+
+#include "gpx/gpxwriter.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QStandardPaths>
+
+void CPlayerDlg::OnExportGpx()
+{
+    if (!m_pTrack || !m_pTrack->IsOpen() || !HasValidRecord(*m_pTrack)) {
+        QMessageBox::information(this, QApplication::applicationName(),
+                                 QStringLiteral("The clip has no GPS track to export."));
+        return;
+    }
+    QFileDialog dialog(this, QStringLiteral("Export Track as GPX"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(QStringLiteral("GPX files (*.gpx)"));
+    dialog.setDefaultSuffix(QStringLiteral("gpx"));
+    // The user's documents, never the card the clip came from.
+    dialog.setDirectory(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    dialog.selectFile(QFileInfo(m_strClipPath).completeBaseName() + QStringLiteral(".gpx"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    QString strError;
+    if (!WriteGpxFile(*m_pTrack, dialog.selectedFiles().constFirst(), strError))
+        QMessageBox::warning(this, QApplication::applicationName(), strError);
+}
