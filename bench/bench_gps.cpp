@@ -1,7 +1,10 @@
 // Loading a clip's GPS log happens on the UI thread before the map is chosen, so it has to
 // be quick even for a long log: parse throughput in MB/s and the time for a 24-hour log, of
-// the card's format and of NMEA.
+// the card's format, of NMEA and of GPX.
 #include "logic/gpstrack.h"
+#ifdef DERUZIZ_BENCH_GPX
+#include "gpx/gpxreader.h"
+#endif
 
 #include <benchmark/benchmark.h>
 
@@ -155,6 +158,45 @@ void BM_LoadDayNmea(benchmark::State& state)
     state.counters["MB"] = double(text.size()) / 1e6;
 }
 BENCHMARK(BM_LoadDayNmea)->Unit(benchmark::kMillisecond);
+
+#ifdef DERUZIZ_BENCH_GPX
+// A phone logger's day at one point a second with elevation (about 8 MB); the speed comes from
+// the distance between the points.
+std::string MakeDayGpx()
+{
+    std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx version=\"1.1\" creator=\"bench\" "
+                       "xmlns=\"http://www.topografix.com/GPX/1/1\">\n<trk><name>day</name><trkseg>\n";
+    text.reserve(86400 * 110);
+    char point[256];
+    for (int s = 0; s < 86400; ++s) {
+        std::snprintf(point, sizeof point,
+                      "<trkpt lat=\"%.7f\" lon=\"%.7f\"><ele>%d.%d</ele><time>2021-03-04T%02d:%02d:%02dZ</time>"
+                      "</trkpt>\n",
+                      -33.1 - (s * 7) % 600000 * 1e-6, -70.2 - (s * 11) % 600000 * 1e-6, 500 + s % 200, s % 10,
+                      s / 3600, s / 60 % 60, s % 60);
+        text += point;
+    }
+    return text + "</trkseg></trk></gpx>\n";
+}
+
+void BM_LoadDayGpx(benchmark::State& state)
+{
+    static const std::string text = MakeDayGpx();
+    static const CTempLog log(text);
+    for (auto _ : state) {
+        const std::unique_ptr<CGPSTrack> track = OpenGpxTrack(log.Path());
+        while (track->ReadNextRecord()) {
+        }
+        benchmark::DoNotOptimize(track->GetCount());
+        if (track->GetCount() != 86400)
+            state.SkipWithError("GPX not read whole");
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+    state.counters["seconds"] = 86400;
+    state.counters["MB"] = double(text.size()) / 1e6;
+}
+BENCHMARK(BM_LoadDayGpx)->Unit(benchmark::kMillisecond);
+#endif
 
 void BM_LoadRealLog(benchmark::State& state)
 {

@@ -3,4 +3,9 @@ if(TARGET benchmark::benchmark)
   target_link_libraries(bench_gps PRIVATE deruziz_logic benchmark::benchmark)
   target_compile_definitions(bench_gps PRIVATE
     DERUZIZ_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data")
+  # The GPX reader needs Qt Core, which the logic-only build does not have.
+  if(TARGET deruziz_gpx)
+    target_link_libraries(bench_gps PRIVATE deruziz_gpx)
+    target_compile_definitions(bench_gps PRIVATE DERUZIZ_BENCH_GPX)
+  endif()
 endif()
