@@ -70,6 +70,8 @@ public:
 
     // The window menu that a frameless window lacks; built in OnInitDialog.
     QMenu* GetSystemMenu() const { return m_pSystemMenu.get(); }
+    // Where the save dialog of "Export Track as GPX..." starts.
+    static QString ExportFolder();
     void OnSysCommand(UINT nID);
 
     // Opens a clip by its full path (UTF-8): reads its GPS log, loads the video without

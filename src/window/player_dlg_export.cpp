@@ -3,10 +3,17 @@
 #include "gpx/gpxwriter.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QStandardPaths>
+
+QString CPlayerDlg::ExportFolder()
+{
+    const QString strDocuments = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(strDocuments).isDir() ? strDocuments : QDir::homePath();
+}
 
 void CPlayerDlg::OnExportGpx()
 {
@@ -21,8 +28,8 @@ void CPlayerDlg::OnExportGpx()
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(QStringLiteral("GPX files (*.gpx)"));
     dialog.setDefaultSuffix(QStringLiteral("gpx"));
-    // The user's documents, never the card the clip came from.
-    dialog.setDirectory(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    // The user's documents (home where there is no such folder), never the card the clip came from.
+    dialog.setDirectory(ExportFolder());
     dialog.selectFile(QFileInfo(m_strClipPath).completeBaseName() + QStringLiteral(".gpx"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;

@@ -16,6 +16,8 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QProcess>
 #include <QSortFilterProxyModel>
 #include <QTest>
 #include <QWebEnginePage>
@@ -423,4 +425,50 @@ TEST_F(PlaybackTest, ClipWithOnlyAnNmeaLogBesideItTracksInTheSouthAndWest)
     EXPECT_EQ(Peer(*s_pDlg).m_eastText.text(), "W:70.240000");
     EXPECT_EQ(start, "-33.86,-70.21");
     EXPECT_EQ(MarkerPosition(), "-33.89,-70.24");
+}
+
+TEST_F(PlaybackTest, ClipWithOnlyAGpxFileBesideItTracksAndItsTrackExportsAsGpx)
+{
+    const std::string clip = MakeCardClip(QStringLiteral("card8"), QStringLiteral("CLIP0040.MOV"), QByteArray(), 5);
+    const QString folder = QFileInfo(QString::fromStdString(clip)).path();
+    // Two points three seconds apart: the seconds between are interpolated.
+    ASSERT_TRUE(WriteFile(folder + QStringLiteral("/clip0040.GPX"),
+                          "<?xml version=\"1.0\"?><gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\">"
+                          "<trk><trkseg><trkpt lat=\"-33.86\" lon=\"-70.21\"><time>2021-03-05T12:00:00Z</time></trkpt>"
+                          "<trkpt lat=\"-33.89\" lon=\"-70.24\"><time>2021-03-05T12:00:03Z</time></trkpt>"
+                          "</trkseg></trk></gpx>\n"));
+    s_pDlg->OpenClip(clip);
+    EXPECT_EQ(Peer(*s_pDlg).m_northText.text(), "S:33.860000");
+    ASSERT_TRUE(WaitFor([&] { return s_pDlg->ClipState().m_bPositionTimer; }, 20000)) << "tracking never started";
+    ASSERT_TRUE(WaitFor([&] { return Peer(*s_pDlg).m_northText.text() == "S:33.870000"; }, 15000));
+    ASSERT_TRUE(WaitFor([&] { return Peer(*s_pDlg).m_eastText.text() == "W:70.240000"; }, 15000));
+
+    const QString target = QString::fromStdString(TestClips::ScratchDir().toStdString()) + QStringLiteral("/export.gpx");
+    QString startFolder;
+    WhenModalAppears([&](QWidget* pModal) {
+        auto* pDialog = qobject_cast<QFileDialog*>(pModal);
+        if (!pDialog) {
+            pModal->close();
+            return;
+        }
+        startFolder = pDialog->directory().absolutePath();
+        pDialog->selectFile(target);
+        QMetaObject::invokeMethod(pDialog, "accept", Qt::QueuedConnection);
+    });
+    QAction* pExport = nullptr;
+    for (QAction* pAction : s_pDlg->GetSystemMenu()->actions())
+        if (pAction->text() == QStringLiteral("Export Track as GPX..."))
+            pExport = pAction;
+    ASSERT_NE(pExport, nullptr);
+    pExport->trigger();
+    EXPECT_EQ(startFolder, QDir(CPlayerDlg::ExportFolder()).absolutePath());
+    EXPECT_FALSE(startFolder.startsWith(folder.section('/', 0, -4)));
+
+    QProcess babel;
+    babel.start(QStringLiteral("gpsbabel"), {"-t", "-i", "gpx", "-f", target, "-o", "unicsv", "-F", "-"});
+    ASSERT_TRUE(babel.waitForFinished(10000));
+    const QStringList lines = QString::fromUtf8(babel.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 5) << lines.join('|').toStdString();
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("1,-33.860000,-70.210000,2021/03/05,12:00:00"))) << lines[1].toStdString();
+    EXPECT_TRUE(lines[3].startsWith(QStringLiteral("3,-33.880000,-70.230000,2021/03/05,12:00:02"))) << lines[3].toStdString();
 }
