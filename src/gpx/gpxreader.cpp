@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -15,6 +16,8 @@ namespace {
 constexpr std::size_t kMaxValueText = 64;
 // Characters an internal entity may expand to in all.
 constexpr int kEntityExpansionLimit = 4096;
+// Bytes of the shortest real track point (lat, lon and time), to make room for the points.
+constexpr std::uint64_t kMinPointBytes = 64;
 
 int Digits(std::string_view text, std::size_t pos, std::size_t n)
 {
@@ -29,11 +32,31 @@ int Digits(std::string_view text, std::size_t pos, std::size_t n)
     return value;
 }
 
-bool ReadNumber(const QStringView text, double& value)
+// A decimal number in any locale; QStringView::toDouble costs more than the XML parse itself.
+bool ReadNumber(std::string_view text, double& value)
 {
-    bool ok = false;
-    value = text.trimmed().toDouble(&ok);
-    return ok && std::isfinite(value);
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.front() == '\r' || text.front() == '\n'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' || text.back() == '\n'))
+        text.remove_suffix(1);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    const std::from_chars_result result = std::from_chars(text.data(), text.data() + text.size(), value);
+    return result.ec == std::errc() && result.ptr == text.data() + text.size() && std::isfinite(value);
+}
+
+bool ReadNumber(QStringView text, double& value)
+{
+    char buffer[kMaxValueText];
+    if (text.size() >= qsizetype(sizeof buffer))
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= 128)
+            return false;
+        buffer[i] = char(c);
+    }
+    return ReadNumber(std::string_view(buffer, std::size_t(text.size())), value);
 }
 
 std::string Trimmed(const std::string& text)
@@ -174,7 +197,7 @@ void CGpxPointReader::EndElement()
         }
     } else if (m_eText == EText::Speed) {
         double speed = 0.0;
-        if (ReadNumber(QString::fromLatin1(Trimmed(m_strText).c_str()), speed) && speed >= 0.0) {
+        if (ReadNumber(std::string_view(m_strText), speed) && speed >= 0.0) {
             m_point.m_dSpeed = speed;
             m_point.m_bSpeed = true;
         }
@@ -205,6 +228,8 @@ std::unique_ptr<CGPSTrack> OpenGpxTrack(const std::string& path, const CGPSTrack
         if (!file.Open(path, limits.m_nBlockSize, limits.m_nMaxBytes))
             return std::make_unique<CGPSTrack>(path, ETrackFormat::Gpx);
         CGpxPointReader reader(limits.m_nMaxRecords);
+        reader.Points().reserve(static_cast<std::size_t>(std::min<std::uint64_t>(
+            std::min(file.GetSize(), limits.m_nMaxBytes) / kMinPointBytes + 1, std::uint64_t(std::max(limits.m_nMaxRecords, 0)))));
         std::string_view block;
         // A read error ends the file where it happened: the points before it make the track.
         try {

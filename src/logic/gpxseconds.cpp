@@ -149,6 +149,8 @@ std::vector<CGPSPoint> MakeGpxRecords(const std::vector<CGpxPoint>& points, int 
         return records;
     const std::size_t limit = static_cast<std::size_t>(maxRecords);
     const double start = points.front().m_dTime;
+    const double span = points.back().m_dTime - start + 2.0;
+    records.reserve(span > 0.0 && span < double(limit) ? static_cast<std::size_t>(span) : std::min(limit, points.size()));
     const CGpxPoint* previous = &points.front();
     for (std::size_t i = 1; i < points.size(); ++i) {
         const CGpxPoint& next = points[i];
