@@ -16,6 +16,11 @@ namespace {
 constexpr std::size_t kMaxValueText = 64;
 // Characters an internal entity may expand to in all.
 constexpr int kEntityExpansionLimit = 4096;
+// Elements open at once; a GPX file nests some eight deep, and the XML reader keeps every open one.
+constexpr int kMaxDepth = 64;
+// Bytes fed without a token coming out: the XML reader keeps a token's text whole, and no
+// element of a real GPX file comes near this.
+constexpr std::size_t kMaxTokenBytes = 1 << 20;
 // Bytes of the shortest real track point (lat, lon and time), to make room for the points.
 constexpr std::uint64_t kMinPointBytes = 64;
 
@@ -117,15 +122,19 @@ bool CGpxPointReader::Feed(std::string_view bytes)
     if (m_bDone)
         return false;
     m_xml.addData(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    m_nBytesSinceToken += bytes.size();
     return Drain();
 }
 
 bool CGpxPointReader::Drain()
 {
     while (!m_bDone) {
-        switch (m_xml.readNext()) {
+        const QXmlStreamReader::TokenType token = m_xml.readNext();
+        if (token != QXmlStreamReader::Invalid)
+            m_nBytesSinceToken = 0;
+        switch (token) {
         case QXmlStreamReader::Invalid:
-            if (m_xml.error() == QXmlStreamReader::PrematureEndOfDocumentError)
+            if (m_xml.error() == QXmlStreamReader::PrematureEndOfDocumentError && m_nBytesSinceToken <= kMaxTokenBytes)
                 return true;
             m_bDone = true;
             break;
@@ -161,7 +170,10 @@ bool CGpxPointReader::Drain()
 
 void CGpxPointReader::StartElement()
 {
-    ++m_nDepth;
+    if (++m_nDepth > kMaxDepth) {
+        m_bDone = true;
+        return;
+    }
     const QStringView name = m_xml.name();
     if (m_nPointDepth != 0) {
         if (name == u"time" && m_nDepth == m_nPointDepth + 1)

@@ -18,6 +18,8 @@ bool ParseGpxTime(std::string_view text, double& seconds);
 // The track points (trk/trkseg/trkpt) of a GPX 1.0 or 1.1 document fed to it in pieces, in
 // document order. A document type with entity declarations is refused (no point of it is
 // taken), and entities are never expanded beyond a few kilobytes: external ones not at all.
+// Reading ends, with the points found so far, at elements nested over 64 deep or a single
+// token (a text, a tag) of over a MiB.
 class CGpxPointReader
 {
 public:
@@ -41,6 +43,7 @@ private:
     bool m_bDone = false;
     bool m_bFull = false;
     int m_nDepth = 0;
+    std::size_t m_nBytesSinceToken = 0;
     int m_nTrkDepth = 0;     // depth of the open trk, trkseg and trkpt, 0 outside
     int m_nSegDepth = 0;
     int m_nPointDepth = 0;

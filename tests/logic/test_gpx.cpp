@@ -118,6 +118,9 @@ TEST(Gpx, BadInputIsBounded)
     const std::string external = "<!DOCTYPE gpx [<!ENTITY e SYSTEM \"/etc/passwd\">]>";
     EXPECT_EQ(Pattern(Read(Gpx(At(0, 10, 20, "<name>&e;</name>"), external))), "");
 
+    // A text of 2 MiB ends the file: the XML reader would keep a GiB of it whole.
+    EXPECT_EQ(Pattern(Read(Gpx(At(0, 10, 20) + "<x>" + std::string(2 << 20, 'a') + "</x>" + At(1, 10, 20)))), "v");
+
     CGPSTrack::Limits limits;
     limits.m_nMaxRecords = 5;
     EXPECT_EQ(Pattern(Read(Gpx(At(0, 10, 20) + At(59, 10, 20)), limits)), "v----");
