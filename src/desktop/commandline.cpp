@@ -18,7 +18,9 @@ void PrintHelp(const QCommandLineParser& parser)
     // Without an application object the parser cannot name the program in its usage line.
     QString strHelp = parser.helpText();
     strHelp = QStringLiteral("Usage: %1 [options] [PATH...]").arg(QLatin1String(kProgram)) +
-              strHelp.mid(strHelp.indexOf(QLatin1Char('\n')));
+              strHelp.mid(strHelp.indexOf(QLatin1Char('\n'))) +
+              QStringLiteral("\nAlso: %1 --export-gpx CLIP OUT.gpx\n"
+                             "  Writes the clip's GPS track as GPX and ends.\n").arg(QLatin1String(kProgram));
     std::fputs(qPrintable(strHelp), stdout);
 }
 
