@@ -71,7 +71,7 @@ std::optional<int> LayerOf(const std::string& strFolder)
 {
     static const std::map<std::string, int> layers = {
         {"", 0},      {"framework", 1}, {"logic", 2}, {"engine", 2}, {"map", 3},
-        {"skin", 3},  {"desktop", 3},   {"window", 4}, {"app", 5},
+        {"skin", 3},  {"desktop", 3},   {"gpx", 3},    {"window", 4}, {"app", 5},
     };
     const auto it = layers.find(TopFolder(strFolder));
     return it == layers.end() ? std::nullopt : std::optional<int>(it->second);

@@ -1,4 +1,4 @@
-// The layers of src/ as the includes show them: app > window > map, skin, desktop > logic,
+// The layers of src/ as the includes show them: app > window > map, skin, desktop, gpx > logic,
 // engine > framework, each including only layers below it, with no folders or file pairs that
 // include each other round. Reads the sources when it runs, so a new include is checked
 // without a rebuild.
@@ -53,6 +53,8 @@ TEST(LayerRule, WhichFolderMayIncludeWhich)
         {"logic", "engine", false},
         {"engine", "logic", false},
         {"logic", "framework/core", true},
+        {"gpx", "logic", true},
+        {"logic", "gpx", false},
         {"framework/core", "logic", false},
         {"framework", "skin/generated", false},
         {"skin", "skin/generated", true},
