@@ -28,7 +28,7 @@ std::string At(int second, double lat, double lon, const std::string& extra = {}
 {
     char text[200];
     std::snprintf(text, sizeof text, "lat=\"%.6f\" lon=\"%.6f\"", lat, lon);
-    char time[40];
+    char time[64];
     std::snprintf(time, sizeof time, "<time>2024-05-01T12:%02d:%02dZ</time>", second / 60, second % 60);
     return Point(text, time + extra);
 }
