@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QSortFilterProxyModel>
 #include <QTest>
 #include <QWebEnginePage>
@@ -443,7 +444,8 @@ TEST_F(PlaybackTest, ClipWithOnlyAGpxFileBesideItTracksAndItsTrackExportsAsGpx)
     ASSERT_TRUE(WaitFor([&] { return Peer(*s_pDlg).m_northText.text() == "S:33.870000"; }, 15000));
     ASSERT_TRUE(WaitFor([&] { return Peer(*s_pDlg).m_eastText.text() == "W:70.240000"; }, 15000));
 
-    const QString target = QString::fromStdString(TestClips::ScratchDir().toStdString()) + QStringLiteral("/export.gpx");
+    QTemporaryDir exportDir;
+    QString target;
     QString startFolder;
     WhenModalAppears([&](QWidget* pModal) {
         auto* pDialog = qobject_cast<QFileDialog*>(pModal);
@@ -452,7 +454,8 @@ TEST_F(PlaybackTest, ClipWithOnlyAGpxFileBesideItTracksAndItsTrackExportsAsGpx)
             return;
         }
         startFolder = pDialog->directory().absolutePath();
-        pDialog->selectFile(target);
+        pDialog->setDirectory(exportDir.path());
+        target = pDialog->selectedFiles().value(0);
         QMetaObject::invokeMethod(pDialog, "accept", Qt::QueuedConnection);
     });
     QAction* pExport = nullptr;
@@ -462,13 +465,15 @@ TEST_F(PlaybackTest, ClipWithOnlyAGpxFileBesideItTracksAndItsTrackExportsAsGpx)
     ASSERT_NE(pExport, nullptr);
     pExport->trigger();
     EXPECT_EQ(startFolder, QDir(CPlayerDlg::ExportFolder()).absolutePath());
+    EXPECT_EQ(target, exportDir.filePath(QStringLiteral("CLIP0040.gpx"))) << "the clip's name is offered";
     EXPECT_FALSE(startFolder.startsWith(folder.section('/', 0, -4)));
 
     QProcess babel;
     babel.start(QStringLiteral("gpsbabel"), {"-t", "-i", "gpx", "-f", target, "-o", "unicsv", "-F", "-"});
     ASSERT_TRUE(babel.waitForFinished(10000));
+    ASSERT_TRUE(QFileInfo::exists(target)) << "nothing written";
     const QStringList lines = QString::fromUtf8(babel.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 5) << lines.join('|').toStdString();
+    ASSERT_EQ(lines.size(), 5) << lines.join('|').toStdString() << babel.readAllStandardError().toStdString();
     EXPECT_TRUE(lines[1].startsWith(QStringLiteral("1,-33.860000,-70.210000,2021/03/05,12:00:00"))) << lines[1].toStdString();
     EXPECT_TRUE(lines[3].startsWith(QStringLiteral("3,-33.880000,-70.230000,2021/03/05,12:00:02"))) << lines[3].toStdString();
 }
