@@ -258,14 +258,15 @@ TEST_F(MainWindowTest, WindowMenuEndsWithSeparatorAndAbout)
     QMenu* pMenu = s_pDlg->GetSystemMenu();
     ASSERT_NE(pMenu, nullptr);
     const QList<QAction*> actions = pMenu->actions();
-    ASSERT_EQ(actions.size(), 6);
+    ASSERT_EQ(actions.size(), 7);
     EXPECT_EQ(actions[0]->text(), "Move");
     EXPECT_EQ(actions[1]->text(), "Minimize");
     EXPECT_EQ(actions[2]->text(), "Close");
     EXPECT_EQ(actions[3]->text(), "Play Clips One After Another");
     EXPECT_TRUE(actions[3]->isCheckable());
-    EXPECT_TRUE(actions[4]->isSeparator());
-    EXPECT_EQ(actions[5]->text(), QStringLiteral("关于 Deruziz(&A)..."));
+    EXPECT_EQ(actions[4]->text(), "Export Track as GPX...");
+    EXPECT_TRUE(actions[5]->isSeparator());
+    EXPECT_EQ(actions[6]->text(), QStringLiteral("关于 Deruziz(&A)..."));
 }
 
 TEST_F(MainWindowTest, RightClickOnStripAndAltSpaceOpenTheWindowMenu)
