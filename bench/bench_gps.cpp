@@ -1,5 +1,6 @@
 // Loading a clip's GPS log happens on the UI thread before the map is chosen, so it has to
-// be quick even for a long log: parse throughput in MB/s and the time for a 24-hour log.
+// be quick even for a long log: parse throughput in MB/s and the time for a 24-hour log, of
+// the card's format and of NMEA.
 #include "logic/gpstrack.h"
 
 #include <benchmark/benchmark.h>
@@ -28,6 +29,43 @@ std::string MakeDayLog()
                       minutes / 10000, minutes % 10000, lonMinutes / 10000, lonMinutes % 10000,
                       (s / 37) % 70, s % 100);
         text += line;
+    }
+    return text;
+}
+
+// "$" + body + "*hh\r\n".
+void AppendSentence(std::string& text, const char* body)
+{
+    unsigned sum = 0;
+    for (const char* c = body; *c; ++c)
+        sum ^= static_cast<unsigned char>(*c);
+    char tail[8];
+    std::snprintf(tail, sizeof tail, "*%02X\r\n", sum);
+    text += '$';
+    text += body;
+    text += tail;
+}
+
+// A receiver's day at one fix a second: RMC, GGA, GSA and VTG each second (about 21 MB).
+std::string MakeDayNmea()
+{
+    std::string text;
+    text.reserve(86400 * 260);
+    char body[128];
+    for (int s = 0; s < 86400; ++s) {
+        const int hh = s / 3600, mm = s / 60 % 60, ss = s % 60;
+        const int lat = 190000 + (s * 7) % 600000, lon = 490000 + (s * 11) % 600000;
+        const double knots = (s / 37) % 70 + (s % 100) / 100.0;
+        std::snprintf(body, sizeof body, "GPRMC,%02d%02d%02d.00,%c,33%02d.%05d,S,070%02d.%05d,W,%.3f,%d.%02d,040321,,,A",
+                      hh, mm, ss, s % 900 == 899 ? 'V' : 'A', lat / 10000, lat % 10000 * 10, lon / 10000,
+                      lon % 10000 * 10, knots, s % 360, s % 100);
+        AppendSentence(text, body);
+        std::snprintf(body, sizeof body, "GPGGA,%02d%02d%02d.00,33%02d.%05d,S,070%02d.%05d,W,1,08,0.9,%d.%d,M,31.4,M,,",
+                      hh, mm, ss, lat / 10000, lat % 10000 * 10, lon / 10000, lon % 10000 * 10, 500 + s % 200, s % 10);
+        AppendSentence(text, body);
+        AppendSentence(text, "GPGSA,A,3,04,05,09,12,,,24,25,29,31,,,1.8,1.0,1.5");
+        std::snprintf(body, sizeof body, "GPVTG,%d.%02d,T,,M,%.3f,N,%.3f,K,A", s % 360, s % 100, knots, knots * 1.852);
+        AppendSentence(text, body);
     }
     return text;
 }
@@ -80,10 +118,11 @@ BENCHMARK(BM_ParseRecord)->Unit(benchmark::kMillisecond);
 
 // What opening a clip costs: open the log, read and split it, parse every line, and find the
 // start point the way the main window does. The file is warm in the page cache.
-void LoadTrack(benchmark::State& state, const std::string& path, std::size_t bytes)
+void LoadTrack(benchmark::State& state, const std::string& path, std::size_t bytes,
+               ETrackFormat format = ETrackFormat::CardLog)
 {
     for (auto _ : state) {
-        CGPSTrack track(path);
+        CGPSTrack track(path, format);
         bool started = false;
         while (track.ReadNextRecord()) {
             if (!started) {
@@ -106,6 +145,16 @@ void BM_LoadDayLog(benchmark::State& state)
     state.counters["lines"] = 86400;
 }
 BENCHMARK(BM_LoadDayLog)->Unit(benchmark::kMillisecond);
+
+void BM_LoadDayNmea(benchmark::State& state)
+{
+    static const std::string text = MakeDayNmea();
+    static const CTempLog log(text);
+    LoadTrack(state, log.Path(), text.size(), ETrackFormat::Nmea);
+    state.counters["seconds"] = 86400;
+    state.counters["MB"] = double(text.size()) / 1e6;
+}
+BENCHMARK(BM_LoadDayNmea)->Unit(benchmark::kMillisecond);
 
 void BM_LoadRealLog(benchmark::State& state)
 {

@@ -1,6 +1,7 @@
 #include "logic/folderscan.h"
 
 #include "logic/logpath.h"
+#include "logic/tracksource.h"
 
 #include <cerrno>
 #include <ctime>
@@ -14,17 +15,6 @@
 namespace {
 
 const std::size_t PROGRESS_STEP = 100;
-
-// A clip by its last four characters, lower-cased (a shorter name is compared whole).
-bool IsClipName(const std::string& name)
-{
-    std::string tail = name.size() < 4 ? name : name.substr(name.size() - 4);
-    for (char& c : tail) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return tail == ".mov" || tail == ".avi" || tail == ".mp4";
-}
 
 class CFd
 {
@@ -48,6 +38,14 @@ class CScanner
 public:
     CScanner(const CScanHooks& hooks, CFolderScanResult& result) : m_hooks(hooks), m_result(result)
     {
+    }
+
+    void RunClips(const std::vector<std::string>& clips)
+    {
+        for (const std::string& clip : clips) {
+            const std::size_t nSlash = clip.rfind('/');
+            TakeClip(-1, clip, nSlash == std::string::npos ? clip : clip.substr(nSlash + 1));
+        }
     }
 
     void Run(const std::string& folder)
@@ -136,7 +134,9 @@ private:
             std::strftime(date, sizeof date, "%Y-%m-%d", &local);
             std::strftime(time, sizeof time, "%H:%M:%S", &local);
         }
-        const bool hasLog = m_logs.Exists(GpsLogPathOfOpenClip(path, "log"));
+        // The folder's listing is at hand, so the files beside the clip cost no more reads.
+        const bool hasLog = m_logs.Exists(GpsLogPathOfOpenClip(path, "log"))
+            || !BesideTrackSources(m_logs.Listings(), path).empty();
         m_result.m_clips.emplace_back(name, date, time, std::move(path), hasLog ? "Y" : "N");
 
         if (m_hooks.m_fnProgress && m_result.m_clips.size() % PROGRESS_STEP == 0)
@@ -162,10 +162,28 @@ private:
 
 } // namespace
 
+bool IsClipName(const std::string& name)
+{
+    std::string tail = name.size() < 4 ? name : name.substr(name.size() - 4);
+    for (char& c : tail) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return tail == ".mov" || tail == ".avi" || tail == ".mp4";
+}
+
 CFolderScanResult ScanFolder(const std::string& folder, const CScanHooks& hooks)
 {
     CFolderScanResult result;
     CScanner(hooks, result).Run(folder);
+    return result;
+}
+
+CFolderScanResult ScanClips(const std::vector<std::string>& clips)
+{
+    CFolderScanResult result;
+    const CScanHooks noHooks;
+    CScanner(noHooks, result).RunClips(clips);
     return result;
 }
 

@@ -31,10 +31,18 @@ struct CFolderScanResult
 };
 
 // The clips (".mov", ".avi", ".mp4" in any letter case) in folder and all its subfolders,
-// each with its name, last-write date and time in local time, full path and log flag.
+// each with its name, last-write date and time in local time, full path and log flag (a
+// card's log or a file beside the clip, tracksource.h).
 // Needs no window and may run on any thread.
 //
 // A folder that cannot be read (the scanned one included) and a clip that cannot be opened
 // are recorded in m_errors, and the scan goes on. A folder already being scanned further up
 // (a link back up the tree) is not entered again.
 CFolderScanResult ScanFolder(const std::string& folder, const CScanHooks& hooks = {});
+
+// The entries of single clips, as the scan makes them, in the order given; a clip that cannot
+// be opened is named in m_errors instead.
+CFolderScanResult ScanClips(const std::vector<std::string>& clips);
+
+// A clip's name ends in ".mov", ".avi" or ".mp4", in any letter case.
+bool IsClipName(const std::string& name);

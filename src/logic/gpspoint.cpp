@@ -76,7 +76,7 @@ void ParseFields(std::string_view rest, CGPSPoint& point)
     } else {
         return;
     }
-    point.m_dSpeed = (whole + hundredths / 100.0) * 1.825;
+    point.m_dSpeed = (whole + hundredths / 100.0) * kGaugeUnitsPerKnot;
     point.m_bValid = IsPossible(point);
 }
 

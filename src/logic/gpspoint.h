@@ -3,9 +3,13 @@
 #include <cstdint>
 #include <string_view>
 
-// One line of a GPS log. Only latitude, longitude, speed and the validity flag mean
-// anything to the player; an empty record is invalid, and so is one whose latitude lies
-// outside 0..90, longitude outside 0..180 or speed below 0 (read from a damaged line).
+// The gauge's unit per knot of the logs' speed, for logs of every format alike.
+constexpr double kGaugeUnitsPerKnot = 1.825;
+
+// One second of a GPS log. Only latitude, longitude, speed and the validity flag mean
+// anything to the player; an empty record is invalid. The card's log gives north and east
+// only, and a card line whose latitude lies outside 0..90, longitude outside 0..180 or speed
+// below 0 (read from a damaged line) is invalid; NMEA logs give any hemisphere.
 class CGPSPoint
 {
 public:
@@ -14,9 +18,9 @@ public:
     CGPSPoint& operator=(const CGPSPoint&) = default;
     virtual ~CGPSPoint() = default;
 
-    double m_dLatitude = 0.0;   // decimal degrees, read as north
-    double m_dLongitude = 0.0;  // decimal degrees, read as east
-    double m_dSpeed = 0.0;      // the log's value times 1.825, the gauge's unit
+    double m_dLatitude = 0.0;   // decimal degrees, south negative
+    double m_dLongitude = 0.0;  // decimal degrees, west negative
+    double m_dSpeed = 0.0;      // knots times kGaugeUnitsPerKnot, the gauge's unit
     std::uint8_t m_nHour = 0;
     std::uint8_t m_nMinute = 0;
     std::uint8_t m_nSecond = 0;

@@ -38,6 +38,13 @@ std::string Fixed6Padded(double dValue, std::size_t nWidth)
 // "E:" / "N:" and at least nine characters of the number.
 const std::size_t COORDINATE_TEXT_WIDTH = 9;
 
+// The hemisphere's letter and the distance from the equator or the prime meridian.
+std::string CoordinateText(double dDegrees, const char* pszPositive, const char* pszNegative)
+{
+    return (dDegrees < 0.0 ? pszNegative : pszPositive)
+        + Fixed6Padded(std::fabs(dDegrees), COORDINATE_TEXT_WIDTH);
+}
+
 } // namespace
 
 std::string FormatPageCoordinate(double dDegrees)
@@ -47,12 +54,12 @@ std::string FormatPageCoordinate(double dDegrees)
 
 std::string FormatEastText(double dLongitude)
 {
-    return "E:" + Fixed6Padded(dLongitude, COORDINATE_TEXT_WIDTH);
+    return CoordinateText(dLongitude, "E:", "W:");
 }
 
 std::string FormatNorthText(double dLatitude)
 {
-    return "N:" + Fixed6Padded(dLatitude, COORDINATE_TEXT_WIDTH);
+    return CoordinateText(dLatitude, "N:", "S:");
 }
 
 int GaugePosition(double dSpeed)

@@ -13,14 +13,14 @@ struct CTrackStep
 {
     std::string m_strPageLat;  // "%f"
     std::string m_strPageLng;
-    std::string m_strEast;     // "E:%09f" of the longitude
-    std::string m_strNorth;    // "N:%09f" of the latitude
+    std::string m_strEast;     // "E:%09f" of the longitude, "W:%09f" of its distance west
+    std::string m_strNorth;    // "N:%09f" of the latitude, "S:%09f" of its distance south
     int m_nGaugePos = 0;       // speed / 2, truncated toward zero
 };
 
 CTrackStep TrackStepOf(const CGPSPoint& point);
 
-// A coordinate as the page's functions take it.
+// A coordinate as the page's functions take it: signed degrees.
 std::string FormatPageCoordinate(double dDegrees);
 std::string FormatEastText(double dLongitude);
 std::string FormatNorthText(double dLatitude);

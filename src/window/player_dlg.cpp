@@ -194,6 +194,7 @@ BOOL CPlayerDlg::OnInitDialog()
     }
 
     setWindowIcon(m_hIcon);
+    setAcceptDrops(true);
     SetBackgroundBitmap(IDB_BACKGROUND);
     SetupButtons();
 

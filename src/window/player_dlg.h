@@ -6,6 +6,7 @@
 #include "framework/windowtimers.h"
 #include "logic/gpstrack.h"
 #include "logic/clipstart.h"
+#include "logic/dropplan.h"
 #include "map/googlemapview.h"
 #include "skin/meter.h"
 #include "desktop/mpris/playercontrol.h"
@@ -148,6 +149,8 @@ public:
     void ShowScriptTestMessage() override;
     void SendStartPoint() override;
     void OnGpsPageInitialized() override;
+    // A click on the route: plays from that second; a second outside the clip is ignored.
+    void SeekToRouteSecond(double dSecond) override;
 
     const CClipStartState& ClipState() const { return m_clip; }
     const CGPSPoint& GetStartPoint() const { return m_startPoint; }
@@ -181,6 +184,10 @@ protected:
     void keyPressEvent(QKeyEvent* pEvent) override;
     void timerEvent(QTimerEvent* pEvent) override;
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+    // Clips and folders dropped on the window, the map included.
+    void dragEnterEvent(QDragEnterEvent* pEvent) override;
+    void dragMoveEvent(QDragMoveEvent* pEvent) override;
+    void dropEvent(QDropEvent* pEvent) override;
 
 private:
     void OnLButtonDown(QMouseEvent* pEvent);
@@ -211,6 +218,11 @@ private:
     // The video's time now: the engine's last report and, while it plays, the time since.
     std::int64_t VideoTimeNow() const;
     void ShowRecord(int nRecord);
+    // The route on the live map: handed over once the page is ready, then its travelled part.
+    void SendRoute();
+    void ShowRouteSecond(std::int64_t nSecond);
+    // What a drop brings, as Load File and Add Folder would take it.
+    void OpenDrop(const CDropPlan& plan);
     // Right / Left (with Ctrl: a minute) and Space, as the window takes them; true if taken.
     bool OnTransportKey(const QKeyEvent& event);
     void OnContinuousToggled(bool bOn);
@@ -292,5 +304,7 @@ private:
     std::atomic<bool> m_bTimeUpdateQueued{false};
     // Dragging by hand where the window system offers no move of its own.
     bool m_bDragging = false;
+    // The drag over the window carries something to open.
+    bool m_bDropUsable = false;
     QPoint m_ptDragOffset;
 };

@@ -8,7 +8,9 @@
 #include "framework/resources.h"
 #include "framework/trace.h"
 #include "logic/logpath.h"
+#include "logic/routetext.h"
 #include "resource.h"
+#include "logic/tracksource.h"
 #include "logic/trackstep.h"
 
 #include <QFile>
@@ -84,7 +86,7 @@ void CPlayerDlg::OpenClip(const std::string& strPath)
 
     m_pTrack.reset();
     Dispatch(EClipEvent::ClipOpened);
-    m_pTrack = std::make_unique<CGPSTrack>(strLogPath);
+    m_pTrack = OpenClipTrack(strPath, strLogPath);
 
     const std::string strUtf8 = ToUtf8(strPath);
     m_player.OpenMedia(strUtf8.c_str());
@@ -232,6 +234,7 @@ void CPlayerDlg::ShowCurrentRecord()
     const CGPSPoint* pPoint = m_pTrack->GetCurrent();
     if (pPoint && pPoint->m_bValid)
         ShowRecord(m_pTrack->GetCursor());
+    ShowRouteSecond(m_pTrack->GetCursor());
     m_pTrack->Advance();
 }
 
@@ -256,6 +259,7 @@ void CPlayerDlg::ShowRecordAt(std::int64_t nSecond)
     const int nRecord = RecordForSecond(*m_pTrack, nSecond);
     if (nRecord >= 0 && nRecord != m_nShownRecord)
         ShowRecord(nRecord);
+    ShowRouteSecond(nSecond);
     m_pTrack->SetCursor(int(std::min<std::int64_t>(nSecond + 1, m_pTrack->GetCount())));
 }
 
@@ -340,7 +344,21 @@ void CPlayerDlg::SendStartPoint()
 
 void CPlayerDlg::OnGpsPageInitialized()
 {
+    const bool bWasReady = m_clip.m_bGpsPageReady;
     Dispatch(EClipEvent::PageInitialized);
+    if (!bWasReady && m_clip.m_bGpsPageReady)
+        SendRoute();
+}
+
+void CPlayerDlg::SendRoute()
+{
+    if (m_pTrack)
+        m_mapView.CallPageFunction(QStringLiteral("SetRoute"), QString::fromStdString(RouteText(*m_pTrack)));
+}
+
+void CPlayerDlg::ShowRouteSecond(std::int64_t nSecond)
+{
+    m_mapView.CallPageFunction(QStringLiteral("SetRouteSecond"), QString::number(nSecond));
 }
 
 void CPlayerDlg::OnSliderMoved(quintptr wParam, qintptr)

@@ -39,6 +39,16 @@ bool CPlayerDlg::SeekTo(std::int64_t nTargetMs)
     return true;
 }
 
+void CPlayerDlg::SeekToRouteSecond(double dSecond)
+{
+    // The page's message may come from a page of the clip before, or be made up: only a
+    // second of this clip's video moves it.
+    const std::int64_t nLengthMs = m_player.GetLength();
+    if (!m_clip.m_bGpsPageReady || !(dSecond >= 0.0) || nLengthMs <= 0 || dSecond * 1000.0 > double(nLengthMs))
+        return;
+    SeekTo(std::int64_t(dSecond) * 1000);
+}
+
 bool CPlayerDlg::SeekBy(std::int64_t nDeltaMs)
 {
     const std::int64_t nFrom = m_nEngineTimeMs >= 0 ? VideoTimeNow() : m_player.GetTime();

@@ -51,6 +51,31 @@ QByteArray SecondsLog(int nRecords)
     return log;
 }
 
+// "$" + body + "*hh" and a line end.
+QByteArray Sentence(const QByteArray& body)
+{
+    char sum = 0;
+    for (const char c : body)
+        sum ^= c;
+    return "$" + body + "*" + QByteArray::number(uchar(sum), 16).rightJustified(2, '0').toUpper() + "\r\n";
+}
+
+// The NMEA log of a receiver in the south and west at 2 Hz: second 0 without a fix, then at
+// seconds 1-4 a decoy fix at half past and the fix that counts (the second's last valid one),
+// 0.01 degree apart at 12, 22, 33.73 and 44 knots (gauge positions 10, 20, 30 and 40).
+QByteArray SouthWestNmea()
+{
+    QByteArray log = Sentence("GPRMC,120000.0,V,,,,,,,050321,,,N");
+    const char* knots[] = {"12.0", "22.0", "33.73", "44.0"};
+    for (int s = 1; s <= 4; ++s) {
+        log += Sentence(QString::asprintf("GPRMC,12000%d.0,A,0100.000,S,00100.000,W,99.0,,050321,,,A", s).toLatin1());
+        log += Sentence(QString::asprintf("GPGGA,12000%d.5,3351.400,S,07012.000,W,1,08,0.9,5.0,M,0.0,M,,", s).toLatin1());
+        log += Sentence(QString::asprintf("GNRMC,12000%d.5,A,33%07.4f,S,070%07.4f,W,%s,,050321,,,A", s, 51.0 + 0.6 * s,
+                                          12.0 + 0.6 * s, knots[s - 1]).toLatin1());
+    }
+    return log;
+}
+
 QString NorthOfSecond(std::int64_t nSecond)
 {
     return QString::asprintf("N:%09f", 10.0 + double(nSecond) / 100.0);
@@ -371,4 +396,31 @@ TEST_F(PlaybackTest, KeysMoveTheVideoAndTheRecordOfTheNewSecondShowsAtOnce)
     ASSERT_TRUE(remote.SeekTo(2500));
     EXPECT_EQ(Peer(*s_pDlg).m_northText.text(), NorthOfSecond(2));
     EXPECT_EQ(s_pDlg->ClipState().m_nPlayState, PLAY_PLAYING);
+}
+
+TEST_F(PlaybackTest, ClipWithOnlyAnNmeaLogBesideItTracksInTheSouthAndWest)
+{
+    const std::string clip = MakeCardClip(QStringLiteral("card7"), QStringLiteral("CLIP0030.MOV"), QByteArray(), 6);
+    ASSERT_TRUE(WriteFile(QFileInfo(QString::fromStdString(clip)).path() + QStringLiteral("/clip0030.Nmea"), SouthWestNmea()));
+    s_pDlg->OpenClip(clip);
+    EXPECT_EQ(Peer(*s_pDlg).m_northText.text(), "S:33.860000") << "the start point is the first valid second";
+    EXPECT_EQ(Peer(*s_pDlg).m_eastText.text(), "W:70.210000");
+    ASSERT_TRUE(WaitFor([&] { return s_pDlg->ClipState().m_bPositionTimer; }, 20000)) << "tracking never started";
+    EXPECT_TRUE(Peer(*s_pDlg).m_mapView.m_strURL.endsWith(QStringLiteral("/GPS_VIEW.HTML")));
+    const QString start = MarkerPosition();
+
+    std::vector<int> gauge = {Peer(*s_pDlg).m_meter.GetPos()};
+    QElapsedTimer clock;
+    clock.start();
+    while (s_pDlg->ClipState().m_bPositionTimer && clock.elapsed() < 15000) {
+        QTest::qWait(40);
+        if (Peer(*s_pDlg).m_meter.GetPos() != gauge.back())
+            gauge.push_back(Peer(*s_pDlg).m_meter.GetPos());
+    }
+    ASSERT_GE(gauge.size(), 4u);
+    EXPECT_EQ(std::vector<int>(gauge.end() - 4, gauge.end()), (std::vector<int>{10, 20, 30, 40}));
+    EXPECT_EQ(Peer(*s_pDlg).m_northText.text(), "S:33.890000");
+    EXPECT_EQ(Peer(*s_pDlg).m_eastText.text(), "W:70.240000");
+    EXPECT_EQ(start, "-33.86,-70.21");
+    EXPECT_EQ(MarkerPosition(), "-33.89,-70.24");
 }

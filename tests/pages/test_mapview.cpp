@@ -564,7 +564,7 @@ TEST_F(DispatchTest, PropertyReadsGiveTrueWithoutEffectMethodCallsRunTheEffect)
     EXPECT_EQ(m_host.m_calls, std::vector<QString>{QStringLiteral("OnGpsPageInitialized")});
 
     m_host.Clear();
-    for (DISPID id : {0, 5, 99, -1})
+    for (DISPID id : {0, 6, 99, -1})
         EXPECT_EQ(m_dispatch.Invoke(id, IID_NULL, 0, DISPATCH_METHOD | DISPATCH_PROPERTYGET, nullptr, &result, nullptr,
                                     nullptr),
                   S_OK);

@@ -1,11 +1,28 @@
 #include "map/mywebbrowser/impidispatch.h"
 
-const std::array<CImpIDispatch::Member, 4> CImpIDispatch::s_members = {{
+#include <cmath>
+
+const std::array<CImpIDispatch::Member, 5> CImpIDispatch::s_members = {{
     {"CB_IsOurCustomBrowser", DISPID_CB_IsOurCustomBrowser},
     {"CB_CustomFunction", DISPID_CB_CustomFunction},
     {"CB_SetStartupCenterPoint", DISPID_CB_SetStartupCenterPoint},
     {"CB_SetGPSPageInitialized", DISPID_CB_SetGPSPageInitialized},
+    {"CB_SeekToRouteSecond", DISPID_CB_SeekToRouteSecond},
 }};
+
+namespace {
+
+// The first argument as a number; NaN when there is none or it is not one.
+double NumberArgument(const QVariantList* pDispParams)
+{
+    if (!pDispParams || pDispParams->isEmpty())
+        return std::nan("");
+    bool bOk = false;
+    const double dValue = pDispParams->constFirst().toDouble(&bOk);
+    return bOk ? dValue : std::nan("");
+}
+
+} // namespace
 
 CImpIDispatch::CImpIDispatch()
 {
@@ -75,10 +92,10 @@ HRESULT CImpIDispatch::GetIDsOfNames(const IID&, const QStringList& names, LCID,
     return hr;
 }
 
-HRESULT CImpIDispatch::Invoke(DISPID dispIdMember, const IID&, LCID, WORD wFlags, const QVariantList*,
+HRESULT CImpIDispatch::Invoke(DISPID dispIdMember, const IID&, LCID, WORD wFlags, const QVariantList* pDispParams,
                               QVariant* pVarResult, void*, UINT*)
 {
-    if (dispIdMember < DISPID_CB_IsOurCustomBrowser || dispIdMember > DISPID_CB_SetGPSPageInitialized)
+    if (dispIdMember < DISPID_CB_IsOurCustomBrowser || dispIdMember > DISPID_CB_SeekToRouteSecond)
         return S_OK;
 
     if ((wFlags & DISPATCH_PROPERTYGET) && pVarResult)
@@ -102,6 +119,12 @@ HRESULT CImpIDispatch::Invoke(DISPID dispIdMember, const IID&, LCID, WORD wFlags
         case DISPID_CB_SetGPSPageInitialized:
             m_pHost->OnGpsPageInitialized();
             break;
+        case DISPID_CB_SeekToRouteSecond: {
+            const double dSecond = NumberArgument(pDispParams);
+            if (std::isfinite(dSecond))
+                m_pHost->SeekToRouteSecond(dSecond);
+            break;
+        }
         default:
             break;
         }
@@ -109,14 +132,12 @@ HRESULT CImpIDispatch::Invoke(DISPID dispIdMember, const IID&, LCID, WORD wFlags
     return S_OK;
 }
 
-QVariant CImpIDispatch::CallMember(const QString& name)
+QVariant CImpIDispatch::CallMember(const QString& name, const QVariantList& arguments)
 {
     std::vector<DISPID> ids;
     if (GetIDsOfNames(IID_NULL, QStringList{name}, 0, &ids) != S_OK)
         return QVariant();
-    const QVariantList noArguments;
     QVariant result;
-    Invoke(ids.front(), IID_NULL, 0, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &noArguments, &result, nullptr,
-           nullptr);
+    Invoke(ids.front(), IID_NULL, 0, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &arguments, &result, nullptr, nullptr);
     return result;
 }

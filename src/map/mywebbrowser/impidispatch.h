@@ -49,6 +49,7 @@ public:
         DISPID_CB_CustomFunction = 2,
         DISPID_CB_SetStartupCenterPoint = 3,
         DISPID_CB_SetGPSPageInitialized = 4,
+        DISPID_CB_SeekToRouteSecond = 5,
     };
 
     struct Member
@@ -56,7 +57,7 @@ public:
         const char* pszName;
         DISPID dispid;
     };
-    static const std::array<Member, 4> s_members;
+    static const std::array<Member, 5> s_members;
 
     CImpIDispatch();
     ~CImpIDispatch() override;
@@ -81,9 +82,10 @@ public:
     HRESULT Invoke(DISPID dispIdMember, const IID& riid, LCID lcid, WORD wFlags, const QVariantList* pDispParams,
                    QVariant* pVarResult, void* pExcepInfo, UINT* puArgErr);
 
-    // A page's call window.external.<name>(), as the script engine makes it: the name is
-    // resolved, then invoked as method and property read at once. Null for an unknown name.
-    Q_INVOKABLE QVariant CallMember(const QString& name);
+    // A page's call window.external.<name>(arguments...), as the script engine makes it: the
+    // name is resolved, then invoked as method and property read at once. Null for an unknown name.
+    Q_INVOKABLE QVariant CallMember(const QString& name, const QVariantList& arguments);
+    QVariant CallMember(const QString& name) { return CallMember(name, {}); }
 
     std::int32_t m_nRefCount = 0;
 

@@ -11,6 +11,9 @@ public:
     virtual void SendStartPoint() = 0;
     // CB_SetGPSPageInitialized: the live map is ready.
     virtual void OnGpsPageInitialized() = 0;
+    // CB_SeekToRouteSecond(second): the user clicked the route at that second of the clip. A
+    // host that shows no route has nothing to do.
+    virtual void SeekToRouteSecond(double dSecond) { static_cast<void>(dSecond); }
 
 protected:
     ~IMapPageHost() = default;

@@ -6,6 +6,8 @@
 
 #include <QChildEvent>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QDesktopServices>
 #include <QFile>
 #include <QJsonDocument>
@@ -32,24 +34,24 @@ constexpr const char* kExternalBridge = R"JS(
 var members = %1;
 var pending = [];
 var dispatcher = null;
-function forward(name) {
+function forward(name, args) {
     if (dispatcher)
-        dispatcher.CallMember(name);
+        dispatcher.CallMember(name, args);
     else
-        pending.push(name);
+        pending.push([name, args]);
 }
 if (typeof qt !== "undefined" && qt.webChannelTransport) {
     new QWebChannel(qt.webChannelTransport, function (channel) {
         dispatcher = channel.objects.external;
         var queued = pending;
         pending = [];
-        queued.forEach(function (name) { dispatcher.CallMember(name); });
+        queued.forEach(function (call) { dispatcher.CallMember(call[0], call[1]); });
     });
 }
 var methods = Object.create(null);
 Object.keys(members).forEach(function (name) {
     if (name !== "CB_IsOurCustomBrowser")
-        methods[name] = function () { forward(name); return true; };
+        methods[name] = function () { forward(name, Array.prototype.slice.call(arguments)); return true; };
 });
 var external = new Proxy(Object.create(null), {
     get: function (target, name) {
@@ -180,10 +182,54 @@ bool CBrowserControlSite::eventFilter(QObject* pWatched, QEvent* pEvent)
         break;
     case QEvent::ContextMenu:
         return true;
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::DragLeave:
+    case QEvent::Drop:
+        ForwardDrag(pWatched, pEvent);
+        return true;
     default:
         break;
     }
     return QWebEnginePage::eventFilter(pWatched, pEvent);
+}
+
+void CBrowserControlSite::ForwardDrag(QObject* pWatched, QEvent* pEvent)
+{
+    auto* pFrom = qobject_cast<QWidget*>(pWatched);
+    QWebEngineView* pView = QWebEngineView::forPage(this);
+    QWidget* pTarget = pView ? pView->parentWidget() : nullptr;
+    while (pTarget && !pTarget->acceptDrops())
+        pTarget = pTarget->parentWidget();
+    if (!pFrom || !pTarget) {
+        pEvent->ignore();
+        return;
+    }
+    // Handed to the target's own handler: sent through the application, a drag event goes back
+    // to the widget that took the drag's first event, which is the view.
+    QObject* pHandler = pTarget;
+    if (pEvent->type() == QEvent::DragLeave) {
+        QDragLeaveEvent leave;
+        pHandler->event(&leave);
+        return;
+    }
+    auto* pDrop = static_cast<QDropEvent*>(pEvent);
+    const QPointF ptAt = pTarget->mapFromGlobal(pFrom->mapToGlobal(pDrop->position()));
+    std::unique_ptr<QDropEvent> pCopy;
+    if (pEvent->type() == QEvent::Drop)
+        pCopy = std::make_unique<QDropEvent>(ptAt, pDrop->possibleActions(), pDrop->mimeData(), pDrop->buttons(),
+                                             pDrop->modifiers());
+    else if (pEvent->type() == QEvent::DragEnter)
+        pCopy = std::make_unique<QDragEnterEvent>(ptAt.toPoint(), pDrop->possibleActions(), pDrop->mimeData(),
+                                                  pDrop->buttons(), pDrop->modifiers());
+    else
+        pCopy = std::make_unique<QDragMoveEvent>(ptAt.toPoint(), pDrop->possibleActions(), pDrop->mimeData(),
+                                                 pDrop->buttons(), pDrop->modifiers());
+    pCopy->setDropAction(pDrop->dropAction());
+    pCopy->ignore();
+    pHandler->event(pCopy.get());
+    pDrop->setDropAction(pCopy->dropAction());
+    pDrop->setAccepted(pCopy->isAccepted());
 }
 
 bool CBrowserControlSite::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame)

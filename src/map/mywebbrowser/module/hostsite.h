@@ -30,8 +30,8 @@ public:
 
     static constexpr const char* kAlertCaption = "自定义浏览器";
 
-    // Customises the widget that shows this page: no context menu, and the key filter on the
-    // widget itself and on whatever child it renders in.
+    // Customises the widget that shows this page: no context menu, and the key and drag filter
+    // on the widget itself and on whatever child it renders in.
     void AttachTo(QWebEngineView* pView);
 
     // F5 with any modifiers, or Ctrl with O, P or N.
@@ -58,6 +58,9 @@ protected:
 
 private:
     void InsertScript(const QString& strName, const QString& strSource);
+    // Drags over the page go to the nearest widget around the view that takes drops (the
+    // window), never to the page: a dropped file must not replace the map.
+    void ForwardDrag(QObject* pWatched, QEvent* pEvent);
 
     QWebChannel m_channel;
     QPointer<CImpIDispatch> m_pExternal;

@@ -1,0 +1,135 @@
+// libFuzzer target for NMEA logs: the RMC sentence parse and loading a track from a file.
+// The track read through its own block reader, under read limits that the input chooses, is
+// compared with the sentences of a plain split of the same bytes put one record a second.
+#include "logic/gpstrack.h"
+#include "logic/nmea.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace {
+
+void Check(bool ok, const char* what)
+{
+    if (!ok) {
+        std::fprintf(stderr, "fuzz_nmea: %s\n", what);
+        std::abort();
+    }
+}
+
+bool SameRecord(const CGPSPoint& a, const CGPSPoint& b)
+{
+    return a.m_bValid == b.m_bValid && a.m_nHour == b.m_nHour && a.m_nMinute == b.m_nMinute
+        && a.m_nSecond == b.m_nSecond && a.m_nDate1 == b.m_nDate1 && a.m_nDate2 == b.m_nDate2
+        && a.m_nDate3 == b.m_nDate3
+        && std::memcmp(&a.m_dLatitude, &b.m_dLatitude, sizeof(double)) == 0
+        && std::memcmp(&a.m_dLongitude, &b.m_dLongitude, sizeof(double)) == 0
+        && std::memcmp(&a.m_dSpeed, &b.m_dSpeed, sizeof(double)) == 0;
+}
+
+// A valid fix is a place on the earth with a speed, at a time of day.
+void CheckFix(const CRmcFix& fix)
+{
+    const CGPSPoint& p = fix.m_point;
+    if (!p.m_bValid)
+        return;
+    Check(fix.m_bTimed, "valid fix without a time");
+    Check(std::fabs(p.m_dLatitude) <= 90.0 && std::fabs(p.m_dLongitude) <= 180.0, "position off the earth");
+    Check(std::isfinite(p.m_dSpeed) && p.m_dSpeed >= 0.0, "speed");
+    Check(p.m_nHour < 24 && p.m_nMinute < 60 && p.m_nSecond <= 60, "time of day");
+    Check(p.m_nDate1 >= 1 && p.m_nDate1 <= 31 && p.m_nDate2 >= 1 && p.m_nDate2 <= 12, "date");
+}
+
+int LogFile()
+{
+    static const int fd = [] {
+        const int created = ::memfd_create("nmea-log", MFD_CLOEXEC);
+        Check(created >= 0, "memfd_create");
+        return created;
+    }();
+    return fd;
+}
+
+void FuzzTrack(const std::string& input)
+{
+    CGPSTrack::Limits limits;
+    const auto byteAt = [&](std::size_t i) {
+        return i < input.size() ? static_cast<unsigned char>(input[i]) : 0u;
+    };
+    limits.m_nBlockSize = 1 + byteAt(0) % 64;
+    if (byteAt(1) & 1)
+        limits.m_nMaxLineLength = byteAt(2);
+    // Hour-long gaps make thousands of records a line; the cap keeps a run quick.
+    limits.m_nMaxRecords = (byteAt(1) & 2) ? static_cast<int>(byteAt(3) % 32) : 20000;
+    if (byteAt(1) & 4)
+        limits.m_nMaxBytes = byteAt(4) * 8u;
+
+    const int fd = LogFile();
+    Check(::ftruncate(fd, 0) == 0, "ftruncate");
+    Check(::pwrite(fd, input.data(), input.size(), 0) == static_cast<ssize_t>(input.size()), "pwrite");
+    CGPSTrack track("/proc/self/fd/" + std::to_string(fd), ETrackFormat::Nmea, limits);
+    Check(track.IsOpen(), "log not opened");
+
+    // The plain split: lines end in LF, a CR before the LF goes, a last line needs no LF.
+    std::vector<CGPSPoint> expected;
+    CNmeaSeconds seconds;
+    const auto drain = [&] {
+        CGPSPoint point;
+        while (seconds.Take(point))
+            expected.push_back(point);
+    };
+    const std::size_t available =
+        static_cast<std::size_t>(std::min<std::uint64_t>(input.size(), limits.m_nMaxBytes));
+    for (std::size_t begin = 0; begin < available && expected.size() < std::size_t(limits.m_nMaxRecords);) {
+        std::size_t end = input.find('\n', begin);
+        std::string line;
+        if (end == std::string::npos || end >= available) {
+            line = input.substr(begin, available - begin);
+            end = available;
+        } else {
+            line = input.substr(begin, end - begin);
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+        }
+        if (line.size() > limits.m_nMaxLineLength)
+            line.resize(limits.m_nMaxLineLength);
+        CRmcFix fix;
+        if (ParseRmcSentence(line, fix)) {
+            CheckFix(fix);
+            seconds.Add(fix);
+            drain();
+        }
+        begin = end + 1;
+    }
+    seconds.Finish();
+    drain();
+    expected.resize(std::min(expected.size(), std::size_t(limits.m_nMaxRecords)));
+
+    while (track.ReadNextRecord() == 1)
+        Check(track.GetCount() <= int(expected.size()), "more records than seconds");
+    Check(track.ReadNextRecord() == 0, "read again after the end");
+    Check(track.GetCount() == int(expected.size()), "record count");
+    for (int i = 0; i < track.GetCount(); ++i)
+        Check(SameRecord(*track.GetAt(i), expected[std::size_t(i)]), "record differs from plain split");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string input(reinterpret_cast<const char*>(data), size);
+    CRmcFix fix;
+    if (ParseRmcSentence(input, fix))
+        CheckFix(fix);
+    FuzzTrack(input);
+    return 0;
+}
