@@ -45,6 +45,7 @@
 extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 extern "C" std::size_t __sanitizer_get_heap_size();
 extern "C" void __sanitizer_print_memory_profile(std::size_t nTopPercent, std::size_t nMaxContexts);
+extern "C" void __asan_print_accumulated_stats();
 #endif
 
 namespace {
@@ -148,6 +149,18 @@ void PrintHeapProfile(int nCycle)
 #endif
 }
 
+// The sanitizer's own memory (its stack depot above all), which its resident size includes and
+// the heap figures do not.
+void PrintSanitizerStats(int nCycle)
+{
+#ifdef DERUZIZ_SOAK_ASAN
+    std::fprintf(stderr, "== sanitizer statistics after cycle %d\n", nCycle);
+    __asan_print_accumulated_stats();
+#else
+    (void)nCycle;
+#endif
+}
+
 void WaitMs(int nMs)
 {
     WaitFor([] { return false; }, nMs);
@@ -237,8 +250,11 @@ int main(int argc, char** argv)
             std::fflush(stdout);
             if (nCycle == kBaselineCycle && bMaps)
                 baselineMaps = ResidentByMapping();
-            if (bProfile && (nCycle == kBaselineCycle || nCycle == nCycles))
-                PrintHeapProfile(nCycle);
+            if (nCycle == kBaselineCycle || nCycle == nCycles) {
+                PrintSanitizerStats(nCycle);
+                if (bProfile)
+                    PrintHeapProfile(nCycle);
+            }
         }
         if (nResult == 0) {
             const double dBaseline = Median(series.begin() + kBaselineCycle - kMedianCycles,
