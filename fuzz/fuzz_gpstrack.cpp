@@ -1,6 +1,7 @@
 // libFuzzer target for the GPS log: the tokenizer, the line parse and loading a track from a
 // file. The file is read back through the track's own block reader and compared with a
 // plain split of the same bytes, under read limits that the input itself chooses.
+#include "fuzzcheck.h"
 #include "logic/gpstrack.h"
 
 #include <algorithm>
@@ -15,24 +16,6 @@
 #include <unistd.h>
 
 namespace {
-
-void Check(bool ok, const char* what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "fuzz_gpstrack: %s\n", what);
-        std::abort();
-    }
-}
-
-bool SameRecord(const CGPSPoint& a, const CGPSPoint& b)
-{
-    return a.m_bValid == b.m_bValid && a.m_nHour == b.m_nHour && a.m_nMinute == b.m_nMinute
-        && a.m_nSecond == b.m_nSecond && a.m_nDate1 == b.m_nDate1 && a.m_nDate2 == b.m_nDate2
-        && a.m_nDate3 == b.m_nDate3
-        && std::memcmp(&a.m_dLatitude, &b.m_dLatitude, sizeof(double)) == 0
-        && std::memcmp(&a.m_dLongitude, &b.m_dLongitude, sizeof(double)) == 0
-        && std::memcmp(&a.m_dSpeed, &b.m_dSpeed, sizeof(double)) == 0;
-}
 
 // Both forms of the tokenizer cut the same tokens, and token + separator + rest is the source.
 void FuzzNextToken(const std::string& input)
@@ -63,16 +46,6 @@ void FuzzNextToken(const std::string& input)
     Check(NextToken(source, delimiters).empty() && source.empty(), "empty source gave a token");
 }
 
-int LogFile()
-{
-    static const int fd = [] {
-        const int created = ::memfd_create("gps-log", MFD_CLOEXEC);
-        Check(created >= 0, "memfd_create");
-        return created;
-    }();
-    return fd;
-}
-
 void FuzzTrack(const std::string& input)
 {
     // Limits from the first bytes so that block edges, cut lines and caps are all reached.
@@ -88,7 +61,7 @@ void FuzzTrack(const std::string& input)
     if (byteAt(1) & 4)
         limits.m_nMaxBytes = byteAt(4) * 8u;
 
-    const int fd = LogFile();
+    const int fd = MemoryFile("gps-log");
     Check(::ftruncate(fd, 0) == 0, "ftruncate");
     Check(::pwrite(fd, input.data(), input.size(), 0) == static_cast<ssize_t>(input.size()),
           "pwrite");

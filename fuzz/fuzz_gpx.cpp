@@ -1,6 +1,7 @@
 // libFuzzer target for GPX files: the XML reader fed in two pieces at a place the input
 // chooses must find the same points as when fed whole, and the records made of them stay on
 // the earth, within the record bound and one a second.
+#include "fuzzcheck.h"
 #include "gpx/gpxreader.h"
 
 #include <cmath>
@@ -13,14 +14,6 @@
 namespace {
 
 constexpr int kMaxRecords = 4096;
-
-void Check(bool ok, const char* what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "fuzz_gpx: %s\n", what);
-        std::abort();
-    }
-}
 
 bool SamePoint(const CGpxPoint& a, const CGpxPoint& b)
 {

@@ -1,6 +1,7 @@
 // libFuzzer target for NMEA logs: the RMC sentence parse and loading a track from a file.
 // The track read through its own block reader, under read limits that the input chooses, is
 // compared with the sentences of a plain split of the same bytes put one record a second.
+#include "fuzzcheck.h"
 #include "logic/gpstrack.h"
 #include "logic/nmea.h"
 
@@ -18,24 +19,6 @@
 
 namespace {
 
-void Check(bool ok, const char* what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "fuzz_nmea: %s\n", what);
-        std::abort();
-    }
-}
-
-bool SameRecord(const CGPSPoint& a, const CGPSPoint& b)
-{
-    return a.m_bValid == b.m_bValid && a.m_nHour == b.m_nHour && a.m_nMinute == b.m_nMinute
-        && a.m_nSecond == b.m_nSecond && a.m_nDate1 == b.m_nDate1 && a.m_nDate2 == b.m_nDate2
-        && a.m_nDate3 == b.m_nDate3
-        && std::memcmp(&a.m_dLatitude, &b.m_dLatitude, sizeof(double)) == 0
-        && std::memcmp(&a.m_dLongitude, &b.m_dLongitude, sizeof(double)) == 0
-        && std::memcmp(&a.m_dSpeed, &b.m_dSpeed, sizeof(double)) == 0;
-}
-
 // A valid fix is a place on the earth with a speed, at a time of day.
 void CheckFix(const CRmcFix& fix)
 {
@@ -47,16 +30,6 @@ void CheckFix(const CRmcFix& fix)
     Check(std::isfinite(p.m_dSpeed) && p.m_dSpeed >= 0.0, "speed");
     Check(p.m_nHour < 24 && p.m_nMinute < 60 && p.m_nSecond <= 60, "time of day");
     Check(p.m_nDate1 >= 1 && p.m_nDate1 <= 31 && p.m_nDate2 >= 1 && p.m_nDate2 <= 12, "date");
-}
-
-int LogFile()
-{
-    static const int fd = [] {
-        const int created = ::memfd_create("nmea-log", MFD_CLOEXEC);
-        Check(created >= 0, "memfd_create");
-        return created;
-    }();
-    return fd;
 }
 
 void FuzzTrack(const std::string& input)
@@ -73,7 +46,7 @@ void FuzzTrack(const std::string& input)
     if (byteAt(1) & 4)
         limits.m_nMaxBytes = byteAt(4) * 8u;
 
-    const int fd = LogFile();
+    const int fd = MemoryFile("nmea-log");
     Check(::ftruncate(fd, 0) == 0, "ftruncate");
     Check(::pwrite(fd, input.data(), input.size(), 0) == static_cast<ssize_t>(input.size()), "pwrite");
     CGPSTrack track("/proc/self/fd/" + std::to_string(fd), ETrackFormat::Nmea, limits);
