@@ -1,6 +1,7 @@
 // Prints how long the live map takes from the navigation to its ready report, once the web
 // engine is up (the start page has been shown). Usage:
 //   map_page_ready [--runs N] [--screenshots DIR]
+#include "resource.h"
 #include "framework/controlid.h"
 #include "framework/messages.h"
 #include "map/googlemapview.h"
@@ -35,7 +36,7 @@ public:
         setFixedSize(960, 600);
         setStyleSheet(QStringLiteral("background: #202020"));
         auto* pPlaceholder = new QWidget(this);
-        SetDlgCtrlID(pPlaceholder, 1004);
+        SetDlgCtrlID(pPlaceholder, IDC_MAP);
         pPlaceholder->setGeometry(646, 50, 304, 316);
     }
 
@@ -111,7 +112,7 @@ int main(int argc, char** argv)
         CBenchHost host(&external);
         external.SetHost(&host);
         host.show();
-        if (!host.m_mapView.CreateFromStatic(1004, &host)) {
+        if (!host.m_mapView.CreateFromStatic(IDC_MAP, &host)) {
             std::fprintf(stderr, "map_page_ready: no map view\n");
             return 1;
         }

@@ -3,6 +3,7 @@
 // time per position step (the marker's pan and the travelled part) with and without the route;
 // then the bad inputs: a million records, a single point, a route across the date line.
 // Usage: map_route [--ticks N] [--runs N]
+#include "resource.h"
 #include "framework/controlid.h"
 #include "framework/messages.h"
 #include "logic/gpstrack.h"
@@ -58,7 +59,7 @@ public:
         m_mapView.SetExternal(pExternal);
         setFixedSize(960, 600);
         auto* pPlaceholder = new QWidget(this);
-        SetDlgCtrlID(pPlaceholder, 1004);
+        SetDlgCtrlID(pPlaceholder, IDC_MAP);
         pPlaceholder->setGeometry(646, 50, 304, 316);
     }
 
@@ -210,7 +211,7 @@ int main(int argc, char** argv)
     CBenchHost host(&external);
     external.SetHost(&host);
     host.show();
-    if (!host.m_mapView.CreateFromStatic(1004, &host)) {
+    if (!host.m_mapView.CreateFromStatic(IDC_MAP, &host)) {
         std::fprintf(stderr, "map_route: no map view\n");
         return 1;
     }

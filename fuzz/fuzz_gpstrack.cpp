@@ -48,50 +48,18 @@ void FuzzNextToken(const std::string& input)
 
 void FuzzTrack(const std::string& input)
 {
-    // Limits from the first bytes so that block edges, cut lines and caps are all reached.
-    CGPSTrack::Limits limits;
-    const auto byteAt = [&](std::size_t i) {
-        return i < input.size() ? static_cast<unsigned char>(input[i]) : 0u;
-    };
-    limits.m_nBlockSize = 1 + byteAt(0) % 64;
-    if (byteAt(1) & 1)
-        limits.m_nMaxLineLength = byteAt(2);
-    if (byteAt(1) & 2)
-        limits.m_nMaxRecords = static_cast<int>(byteAt(3) % 32);
-    if (byteAt(1) & 4)
-        limits.m_nMaxBytes = byteAt(4) * 8u;
-
-    const int fd = MemoryFile("gps-log");
-    Check(::ftruncate(fd, 0) == 0, "ftruncate");
-    Check(::pwrite(fd, input.data(), input.size(), 0) == static_cast<ssize_t>(input.size()),
-          "pwrite");
-
-    CGPSTrack track("/proc/self/fd/" + std::to_string(fd), limits);
+    const CGPSTrack::Limits limits = LimitsFromInput(input, CGPSTrack::Limits().m_nMaxRecords);
+    CGPSTrack track(InputAsFile("gps-log", input), limits);
     Check(track.IsOpen(), "log not opened");
     Check(track.AtEnd() && track.GetCurrent() == nullptr, "new track not at end");
 
-    // The plain split: lines end in LF, a CR before the LF goes, a last line needs no LF.
     CGPSTrack expected("");
-    const std::size_t available =
-        static_cast<std::size_t>(std::min<std::uint64_t>(input.size(), limits.m_nMaxBytes));
-    for (std::size_t begin = 0; begin < available;) {
+    ForEachLine(input, limits, [&](const std::string& line) {
         if (expected.GetCount() >= limits.m_nMaxRecords)
-            break;
-        std::size_t end = input.find('\n', begin);
-        std::string line;
-        if (end == std::string::npos || end >= available) {
-            line = input.substr(begin, available - begin);
-            end = available;
-        } else {
-            line = input.substr(begin, end - begin);
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-        }
-        if (line.size() > limits.m_nMaxLineLength)
-            line.resize(limits.m_nMaxLineLength);
+            return false;
         expected.ParseRecord(line);
-        begin = end + 1;
-    }
+        return true;
+    });
 
     int read = 0;
     while (track.ReadNextRecord() == 1) {

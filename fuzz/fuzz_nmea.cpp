@@ -34,25 +34,11 @@ void CheckFix(const CRmcFix& fix)
 
 void FuzzTrack(const std::string& input)
 {
-    CGPSTrack::Limits limits;
-    const auto byteAt = [&](std::size_t i) {
-        return i < input.size() ? static_cast<unsigned char>(input[i]) : 0u;
-    };
-    limits.m_nBlockSize = 1 + byteAt(0) % 64;
-    if (byteAt(1) & 1)
-        limits.m_nMaxLineLength = byteAt(2);
     // Hour-long gaps make thousands of records a line; the cap keeps a run quick.
-    limits.m_nMaxRecords = (byteAt(1) & 2) ? static_cast<int>(byteAt(3) % 32) : 20000;
-    if (byteAt(1) & 4)
-        limits.m_nMaxBytes = byteAt(4) * 8u;
-
-    const int fd = MemoryFile("nmea-log");
-    Check(::ftruncate(fd, 0) == 0, "ftruncate");
-    Check(::pwrite(fd, input.data(), input.size(), 0) == static_cast<ssize_t>(input.size()), "pwrite");
-    CGPSTrack track("/proc/self/fd/" + std::to_string(fd), ETrackFormat::Nmea, limits);
+    const CGPSTrack::Limits limits = LimitsFromInput(input, 20000);
+    CGPSTrack track(InputAsFile("nmea-log", input), ETrackFormat::Nmea, limits);
     Check(track.IsOpen(), "log not opened");
 
-    // The plain split: lines end in LF, a CR before the LF goes, a last line needs no LF.
     std::vector<CGPSPoint> expected;
     CNmeaSeconds seconds;
     const auto drain = [&] {
@@ -60,29 +46,15 @@ void FuzzTrack(const std::string& input)
         while (seconds.Take(point))
             expected.push_back(point);
     };
-    const std::size_t available =
-        static_cast<std::size_t>(std::min<std::uint64_t>(input.size(), limits.m_nMaxBytes));
-    for (std::size_t begin = 0; begin < available && expected.size() < std::size_t(limits.m_nMaxRecords);) {
-        std::size_t end = input.find('\n', begin);
-        std::string line;
-        if (end == std::string::npos || end >= available) {
-            line = input.substr(begin, available - begin);
-            end = available;
-        } else {
-            line = input.substr(begin, end - begin);
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-        }
-        if (line.size() > limits.m_nMaxLineLength)
-            line.resize(limits.m_nMaxLineLength);
+    ForEachLine(input, limits, [&](const std::string& line) {
         CRmcFix fix;
         if (ParseRmcSentence(line, fix)) {
             CheckFix(fix);
             seconds.Add(fix);
             drain();
         }
-        begin = end + 1;
-    }
+        return expected.size() < std::size_t(limits.m_nMaxRecords);
+    });
     seconds.Finish();
     drain();
     expected.resize(std::min(expected.size(), std::size_t(limits.m_nMaxRecords)));

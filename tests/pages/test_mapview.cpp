@@ -3,6 +3,7 @@
 // shared by the tests (one engine start-up); a few tests make a second view.
 #include <gtest/gtest.h>
 
+#include "resource.h"
 #include "framework/controlid.h"
 #include "framework/messages.h"
 #include "framework/resources.h"
@@ -40,7 +41,7 @@ struct MapMessage
     bool bHasDocument;
 };
 
-// Stands in for the main window: owns a placeholder 1004 and the view over it, records the
+// Stands in for the main window: owns the map placeholder and the view over it, records the
 // view's map messages and answers the page as the main window does.
 class CTestHost : public QWidget, public IMapPageHost
 {
@@ -51,7 +52,7 @@ public:
         m_mapView.SetExternal(pExternal);
         setFixedSize(960, 600);
         auto* pPlaceholder = new QWidget(this);
-        SetDlgCtrlID(pPlaceholder, 1004);
+        SetDlgCtrlID(pPlaceholder, IDC_MAP);
         pPlaceholder->setGeometry(646, 50, 304, 316);
     }
 
@@ -133,7 +134,7 @@ protected:
         s_pExternal->SetHost(s_pHost);
         s_pHost->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(s_pHost));
-        ASSERT_TRUE(s_pHost->m_mapView.CreateFromStatic(1004, s_pHost));
+        ASSERT_TRUE(s_pHost->m_mapView.CreateFromStatic(IDC_MAP, s_pHost));
     }
 
     static void TearDownTestSuite()
@@ -179,14 +180,14 @@ protected:
 
 TEST_F(MapViewTest, ViewTakesThePlaceholdersPlaceAndId)
 {
-    EXPECT_EQ(GetDlgItem(s_pHost, 1004), &View());
+    EXPECT_EQ(GetDlgItem(s_pHost, IDC_MAP), &View());
     EXPECT_EQ(View().geometry(), QRect(646, 50, 304, 316));
     EXPECT_EQ(View().GetBrowser()->geometry(), QRect(0, 0, 304, 316));
     EXPECT_EQ(GetDlgCtrlID(View().GetBrowser()), AFX_IDW_PANE_FIRST);
 
     QWidget parentWithout;
     CGoogleMapView orphan;
-    EXPECT_FALSE(orphan.CreateFromStatic(1004, &parentWithout));
+    EXPECT_FALSE(orphan.CreateFromStatic(IDC_MAP, &parentWithout));
     EXPECT_FALSE(orphan.NavigateResource(QStringLiteral("STARTUPPAGE.HTML")));
 }
 
@@ -295,7 +296,7 @@ TEST_F(MapViewTest, PageCallTextsAndNoCallBeforeAnyDocument)
 
     CTestHost other(s_pExternal);
     other.show();
-    ASSERT_TRUE(other.m_mapView.CreateFromStatic(1004, &other));
+    ASSERT_TRUE(other.m_mapView.CreateFromStatic(IDC_MAP, &other));
     QWebEnginePage* pPage = other.m_mapView.GetBrowser()->page();
     EXPECT_EQ(other.m_mapView.GetHtmlDocument(), nullptr);
     EXPECT_TRUE(other.m_mapView.CallPageFunction(QStringLiteral("eval"), QStringLiteral("'window.early = 1'")));
@@ -330,7 +331,7 @@ TEST_F(MapViewTest, PageWithoutTheExternalObjectRefusesTheLiveMap)
     {
         CTestHost other;
         other.show();
-        ASSERT_TRUE(other.m_mapView.CreateFromStatic(1004, &other));
+        ASSERT_TRUE(other.m_mapView.CreateFromStatic(IDC_MAP, &other));
         CBoxCatcher catcher;
         ASSERT_TRUE(other.m_mapView.NavigateResource(QStringLiteral("GPS_VIEW.HTML")));
         ASSERT_TRUE(WaitFor([&] { return catcher.m_bSeen; }, kWait));
@@ -499,8 +500,8 @@ TEST_F(MapViewTest, ExternalObjectFromThePage)
         CGoogleMapView second;
         second.SetExternal(s_pExternal);
         auto* pPlaceholder = new QWidget(&parent);
-        SetDlgCtrlID(pPlaceholder, 1004);
-        ASSERT_TRUE(second.CreateFromStatic(1004, &parent));
+        SetDlgCtrlID(pPlaceholder, IDC_MAP);
+        ASSERT_TRUE(second.CreateFromStatic(IDC_MAP, &parent));
         EXPECT_EQ(s_pExternal->m_nRefCount, nBefore + 1);
     }
     EXPECT_EQ(s_pExternal->m_nRefCount, nBefore);
