@@ -87,6 +87,15 @@ std::string VideoOutputOf(const std::vector<std::string>& args)
     return strOutput;
 }
 
+// libVLC reads the option's seconds with a decimal point whatever the locale.
+std::string StartTimeOption(std::int64_t nStartMs)
+{
+    char szOption[48];
+    std::snprintf(szOption, sizeof szOption, ":start-time=%lld.%03lld", static_cast<long long>(nStartMs / 1000),
+                  static_cast<long long>(nStartMs % 1000));
+    return szOption;
+}
+
 libvlc_instance_t* NewInstance(const std::vector<std::string>& args)
 {
     std::vector<const char*> argv;
@@ -229,18 +238,21 @@ void CVideoPlayerImpl::DetachHandlers()
     SetEndHandler(nullptr, nullptr);
 }
 
-void CVideoPlayerImpl::SetMedia(const std::string& strUtf8Path, bool bPaused)
+void CVideoPlayerImpl::SetMedia(const std::string& strUtf8Path, bool bPaused, std::int64_t nStartMs)
 {
     libvlc_media_t* pMedia = libvlc_media_new_path(m_pInstance, strUtf8Path.c_str());
     if (pMedia && bPaused)
         libvlc_media_add_option(pMedia, ":start-paused");
+    if (pMedia && nStartMs > 0)
+        libvlc_media_add_option(pMedia, StartTimeOption(nStartMs).c_str());
     libvlc_media_player_set_media(m_pMediaPlayer, pMedia);
     // The player keeps its own reference to the media it holds.
     if (m_pMedia)
         libvlc_media_release(m_pMedia);
     m_pMedia = pMedia;
     m_strPath = strUtf8Path;
-    m_bStartsPaused = bPaused;
+    m_bMediaHasStart = bPaused || nStartMs > 0;
+    m_nHeldTimeMs = -1;
 }
 
 void CVideoPlayerImpl::OpenMedia(const char* pszUtf8Path)
@@ -260,13 +272,31 @@ void CVideoPlayerImpl::Play()
 {
     if (!m_pMediaPlayer || !m_nOutputWindow)
         return;
+    // An ended player takes a play as a message to an input that is gone: it is stopped
+    // first, and plays from the beginning.
+    if (HasEnded())
+        libvlc_media_player_stop(m_pMediaPlayer);
     // A stopped player starts its media afresh, and would hold it at the first picture again.
-    if (m_bStartsPaused && libvlc_media_player_get_state(m_pMediaPlayer) == libvlc_Stopped)
+    if (m_bMediaHasStart && libvlc_media_player_get_state(m_pMediaPlayer) == libvlc_Stopped)
         SetMedia(m_strPath, false);
     libvlc_media_player_play(m_pMediaPlayer);
     // The clip before was closed when this one was opened; handing its memory back here, while
     // libVLC lets the new one run, keeps the opening (and the map page waiting for it) quick.
     ReleaseFreedMemory();
+}
+
+void CVideoPlayerImpl::PlayFrom(std::int64_t nTime, bool bPaused)
+{
+    if (!m_pMediaPlayer || !m_nOutputWindow || m_strPath.empty())
+        return;
+    libvlc_media_player_stop(m_pMediaPlayer);
+    SetMedia(m_strPath, bPaused, nTime);
+    libvlc_media_player_play(m_pMediaPlayer);
+}
+
+bool CVideoPlayerImpl::HasEnded() const
+{
+    return m_pMediaPlayer && libvlc_media_player_get_state(m_pMediaPlayer) == libvlc_Ended;
 }
 
 void CVideoPlayerImpl::Pause()
@@ -279,6 +309,7 @@ void CVideoPlayerImpl::Stop()
 {
     if (!m_pMediaPlayer)
         return;
+    m_nHeldTimeMs = -1;
     libvlc_media_player_stop(m_pMediaPlayer);
     ReleaseFreedMemory();
 }
@@ -290,13 +321,28 @@ std::int64_t CVideoPlayerImpl::GetLength() const
 
 std::int64_t CVideoPlayerImpl::GetTime() const
 {
-    return m_pMediaPlayer ? libvlc_media_player_get_time(m_pMediaPlayer) : 0;
+    if (!m_pMediaPlayer)
+        return 0;
+    return m_nHeldTimeMs >= 0 ? m_nHeldTimeMs : libvlc_media_player_get_time(m_pMediaPlayer);
 }
 
 void CVideoPlayerImpl::SetTime(std::int64_t nTime)
 {
-    if (m_pMediaPlayer)
-        libvlc_media_player_set_time(m_pMediaPlayer, nTime);
+    if (!m_pMediaPlayer)
+        return;
+    // Until its input has opened the media, the player drops a position it is given.
+    if (!libvlc_media_player_is_seekable(m_pMediaPlayer) && m_pMedia) {
+        m_nHeldTimeMs = nTime;
+        return;
+    }
+    m_nHeldTimeMs = -1;
+    libvlc_media_player_set_time(m_pMediaPlayer, nTime);
+}
+
+void CVideoPlayerImpl::ApplyHeldSeek()
+{
+    if (m_nHeldTimeMs >= 0 && m_pMediaPlayer && libvlc_media_player_is_seekable(m_pMediaPlayer))
+        SetTime(m_nHeldTimeMs);
 }
 
 void CVideoPlayerImpl::SetMute(bool bMute)

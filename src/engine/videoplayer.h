@@ -53,12 +53,24 @@ public:
     // Loads the clip without starting it: given an output window, libVLC opens it and decodes
     // its first picture now, held paused, so that Play only has to let it run.
     void OpenMedia(const char* pszUtf8Path);
+    // Lets the clip run; one that has played to its end starts again from its beginning.
     void Play();
     void Pause();
     void Stop();
+    // Whether the clip has played to its end: it shows nothing more until it is started again.
+    bool HasEnded() const;
+    // Starts the clip again at nTime (ms), held there when bPaused: for a clip that has ended,
+    // whose player takes neither a position nor a play.
+    void PlayFrom(std::int64_t nTime, bool bPaused);
     std::int64_t GetLength() const;
+    // The position, or where a seek still held for the opening clip will put it.
     std::int64_t GetTime() const;
+    // Moves the clip to nTime (ms). While the clip is still opening libVLC would drop the
+    // position: it is held, and set by ApplyHeldSeek once the clip can seek.
     void SetTime(std::int64_t nTime);
+    // Sets a held position once the clip can take it; for the owner's thread, each time the
+    // player reports a time.
+    void ApplyHeldSeek();
     void SetMute(bool bMute);
     bool GetMute() const;
     int GetVolume() const;
@@ -70,8 +82,9 @@ private:
     // Replaces the handler held in the two slots for one event type.
     void Reattach(int nEventType, VideoEventCallback& pfnSlot, void*& pUserSlot, VideoEventCallback pfnCallback,
                   void* pUser);
-    // Gives the player a new media of the clip; bPaused holds it at its first picture.
-    void SetMedia(const std::string& strUtf8Path, bool bPaused);
+    // Gives the player a new media of the clip, held at its first picture when bPaused, and
+    // starting at nStartMs when that is above zero.
+    void SetMedia(const std::string& strUtf8Path, bool bPaused, std::int64_t nStartMs = 0);
 
     std::vector<std::string> m_args;
     // The video output the arguments name; empty: libVLC's choice.
@@ -88,9 +101,11 @@ private:
     VideoEventCallback m_pfnEndCallback = nullptr;
     void* m_pEndUser = nullptr;
     std::string m_strPath;
-    // The media holds the player at its first picture: once the clip has been stopped,
-    // playing it again needs a media without the hold.
-    bool m_bStartsPaused = false;
+    // The media holds the player at its first picture or starts it later than the clip's
+    // beginning: once the clip has been stopped, playing it again needs a plain media.
+    bool m_bMediaHasStart = false;
+    // Where a seek made while the clip could not yet take it puts the clip; -1 for none.
+    std::int64_t m_nHeldTimeMs = -1;
 };
 
 // The handle through which the main window drives its one engine.
@@ -115,9 +130,12 @@ public:
     void Play() { m_pImpl->Play(); }
     void Pause() { m_pImpl->Pause(); }
     void Stop() { m_pImpl->Stop(); }
+    bool HasEnded() const { return m_pImpl->HasEnded(); }
+    void PlayFrom(std::int64_t nTime, bool bPaused) { m_pImpl->PlayFrom(nTime, bPaused); }
     std::int64_t GetLength() const { return m_pImpl->GetLength(); }
     std::int64_t GetTime() const { return m_pImpl->GetTime(); }
     void SetTime(std::int64_t nTime) { m_pImpl->SetTime(nTime); }
+    void ApplyHeldSeek() { m_pImpl->ApplyHeldSeek(); }
     void SetMute(bool bMute) { m_pImpl->SetMute(bMute); }
     bool GetMute() const { return m_pImpl->GetMute(); }
     int GetVolume() const { return m_pImpl->GetVolume(); }

@@ -208,6 +208,11 @@ private:
     // The engine is done with clip nMediaSerial: it failed on it, or reached its end.
     void OnMediaDone(unsigned nMediaSerial, bool bFailed);
     void ShowCannotPlay();
+    // The opened clip waits for its map page to start it.
+    bool IsStartWaiting() const;
+    // Carries out a seek made while the clip waited, once it can be moved; forgets it when the
+    // clip will not start.
+    void ApplyHeldSeek();
     // Steps the clip-start rule and carries out what it asks.
     void Dispatch(EClipEvent event);
     // Returns whether the track's cursor should be checked for its end.
@@ -294,6 +299,8 @@ private:
     std::atomic<std::int64_t> m_nEngineTimeMs{-1};
     // When it reported it, on the monotonic clock (ms).
     std::atomic<std::int64_t> m_nEngineTimeAtMs{0};
+    // Where a seek made while the clip waited for its map page moves it once it starts; -1 for none.
+    std::int64_t m_nHeldSeekMs = -1;
     // The record the map, texts and gauge show, -1 for none of this clip's.
     int m_nShownRecord = -1;
     bool m_bContinuous = false;

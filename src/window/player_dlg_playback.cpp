@@ -86,6 +86,7 @@ void CPlayerDlg::OpenClip(const std::string& strPath)
     const std::string strLogPath = GetGpsLogPath(strPath, "LOG");
 
     m_pTrack.reset();
+    m_nHeldSeekMs = -1;
     Dispatch(EClipEvent::ClipOpened);
     m_pTrack = OpenClipTrack(strPath, strLogPath, OpenAnyTrackSource);
 
@@ -95,6 +96,10 @@ void CPlayerDlg::OpenClip(const std::string& strPath)
     m_bMediaPlayed = false;
     m_nEngineTimeMs = -1;
     m_nShownRecord = -1;
+    // Nothing of the clip before may stay in the time text, also for a clip that never plays.
+    m_nLength = 0;
+    m_timeText.setText(FormatTimeText(0, 0));
+    m_seekSlider.SetPos(0);
     ShowIdlePicture();
     m_videoArea.unsetCursor();
 
@@ -160,6 +165,9 @@ void CPlayerDlg::OnLoadFile()
 
 void CPlayerDlg::OnPlay()
 {
+    // Played to its end, the clip plays again from its start, and its tracking with it.
+    if (m_clip.m_bMediaEnded && m_clip.m_bGpsPageReady && m_clip.m_nPlayState == PLAY_PLAYING && SeekTo(0))
+        return;
     Dispatch(EClipEvent::Play);
 }
 
@@ -185,6 +193,7 @@ void CPlayerDlg::Dispatch(EClipEvent event)
         Q_EMIT PlayStateChanged(GetStatus());
     if (bCheckTrackEnd && !m_clip.m_bTrackUsedUp && (!m_pTrack || m_pTrack->AtEnd()))
         Dispatch(EClipEvent::TrackUsedUp);
+    ApplyHeldSeek();
 }
 
 bool CPlayerDlg::Apply(EClipAction action)
@@ -452,6 +461,7 @@ int CPlayerDlg::ProgressPercent(std::int64_t nTimeMs, std::int64_t nLengthMs)
 
 void CPlayerDlg::UpdateTimeDisplay()
 {
+    m_player.ApplyHeldSeek();
     m_nLength = m_player.GetLength();
     const std::int64_t nTime = m_player.GetTime();
     m_timeText.setText(FormatTimeText(nTime, m_nLength));

@@ -72,6 +72,8 @@ std::int64_t CPlayerDlg::GetLengthMs() const
 
 std::int64_t CPlayerDlg::GetPositionMs() const
 {
+    if (m_nHeldSeekMs >= 0)
+        return m_nHeldSeekMs;
     return std::max<std::int64_t>(m_player.GetTime(), 0);
 }
 

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -20,16 +21,23 @@ constexpr std::int64_t kLongJumpMs = 60000;
 
 bool CPlayerDlg::SeekTo(std::int64_t nTargetMs)
 {
-    if (!CanSeek(m_clip))
-        return false;
-    const std::int64_t nLength = std::max<std::int64_t>(m_player.GetLength(), 0);
-    const std::int64_t nTime = std::clamp<std::int64_t>(nTargetMs, 0, nLength);
-    // An ended video takes a position only once it plays again.
-    if (m_clip.m_bMediaEnded)
-        m_player.Play();
-    m_player.SetTime(nTime);
+    if (!CanSeek(m_clip)) {
+        // A seek while the clip waits for its map page moves it as soon as it starts.
+        if (!IsStartWaiting())
+            return false;
+        m_nHeldSeekMs = std::max<std::int64_t>(nTargetMs, 0);
+        return true;
+    }
+    // Until libVLC knows the clip's length only its start bounds a seek.
+    const std::int64_t nLength = m_player.GetLength();
+    const std::int64_t nTime = nLength > 0 ? std::clamp<std::int64_t>(nTargetMs, 0, nLength)
+                                           : std::max<std::int64_t>(nTargetMs, 0);
+    if (m_player.HasEnded())
+        m_player.PlayFrom(nTime, m_clip.m_nPlayState == PLAY_PAUSED);
+    else
+        m_player.SetTime(nTime);
     NoteVideoTime(nTime);
-    m_timeText.setText(FormatTimeText(nTime, nLength));
+    m_timeText.setText(FormatTimeText(nTime, std::max<std::int64_t>(nLength, 0)));
     m_seekSlider.SetPos(ProgressPercent(nTime, nLength));
     const std::int64_t nSecond = nTime / 1000;
     if (m_clip.m_bGpsPageReady)
@@ -37,6 +45,22 @@ bool CPlayerDlg::SeekTo(std::int64_t nTargetMs)
     Dispatch(m_pTrack && nSecond < m_pTrack->GetCount() ? EClipEvent::SeekedInTrack : EClipEvent::SeekedPastTrack);
     emit Seeked(nTime);
     return true;
+}
+
+bool CPlayerDlg::IsStartWaiting() const
+{
+    // A stop ends the wait: the clip then starts only from the play button.
+    return m_clip.m_nPageWait != 0 && (m_clip.m_bStartPending || m_clip.m_bWaitTimer);
+}
+
+void CPlayerDlg::ApplyHeldSeek()
+{
+    if (m_nHeldSeekMs < 0)
+        return;
+    if (CanSeek(m_clip))
+        SeekTo(std::exchange(m_nHeldSeekMs, -1));
+    else if (!IsStartWaiting())
+        m_nHeldSeekMs = -1;
 }
 
 void CPlayerDlg::SeekToRouteSecond(double dSecond)
@@ -51,7 +75,9 @@ void CPlayerDlg::SeekToRouteSecond(double dSecond)
 
 bool CPlayerDlg::SeekBy(std::int64_t nDeltaMs)
 {
-    const std::int64_t nFrom = m_nEngineTimeMs >= 0 ? VideoTimeNow() : m_player.GetTime();
+    const std::int64_t nFrom = m_nHeldSeekMs >= 0      ? m_nHeldSeekMs
+                               : m_nEngineTimeMs >= 0 ? VideoTimeNow()
+                                                      : m_player.GetTime();
     return SeekTo(std::max<std::int64_t>(nFrom, 0) + nDeltaMs);
 }
 

@@ -326,6 +326,7 @@ TEST_F(PlaybackTest, ClipThatCannotBeOpenedOrPlayedIsToldAndChangesNothing)
 {
     s_pDlg->OpenClip(MakeCardClip(QStringLiteral("card4"), QStringLiteral("CLIP0005.MOV"), LongLog(30)));
     ASSERT_TRUE(WaitFor([&] { return s_pDlg->ClipState().m_bPositionTimer; }, 20000)) << "tracking never started";
+    ASSERT_TRUE(WaitFor([&] { return !Peer(*s_pDlg).m_timeText.text().endsWith("/00:00:00"); }, 5000)) << "no length shows";
     const CGPSTrack* pTrack = Peer(*s_pDlg).m_pTrack.get();
     EXPECT_THROW(s_pDlg->OpenClip("/nonexistent/DCIM/100MEDIA/CLIP0006.MOV"), CFileException);
     EXPECT_EQ(Peer(*s_pDlg).m_pTrack.get(), pTrack);
@@ -353,6 +354,7 @@ TEST_F(PlaybackTest, ClipThatCannotBeOpenedOrPlayedIsToldAndChangesNothing)
         WriteFile(path, unplayable.content);
         WriteFile(QStringLiteral("%1/card4/GPS/GPS%2.LOG").arg(TestClips::ScratchDir()).arg(nClip++, 4, 10, QLatin1Char('0')), LongLog(30));
         s_pDlg->OpenClip(QFile::encodeName(path).toStdString());
+        EXPECT_EQ(Peer(*s_pDlg).m_timeText.text(), "00:00:00/00:00:00") << unplayable.pszName << ": the clip before's time stays";
         EXPECT_TRUE(WaitFor([&] { return Peer(*s_pDlg).m_videoArea.text() == CPlayerDlg::CannotPlayText(); }, 10000))
             << unplayable.pszName << ": the video area does not say the clip cannot be played";
         EXPECT_EQ(s_pDlg->ClipState().m_nPlayState, PLAY_STOPPED) << unplayable.pszName;
@@ -399,6 +401,33 @@ TEST_F(PlaybackTest, KeysMoveTheVideoAndTheRecordOfTheNewSecondShowsAtOnce)
     ASSERT_TRUE(remote.SeekTo(2500));
     EXPECT_EQ(Peer(*s_pDlg).m_northText.text(), NorthOfSecond(2));
     EXPECT_EQ(s_pDlg->ClipState().m_nPlayState, PLAY_PLAYING);
+}
+
+TEST_F(PlaybackTest, SeeksDuringThePageWaitAndAfterTheEndPlayOnFromTheNewSecond)
+{
+    IPlayerControl& remote = *s_pDlg;
+    s_pDlg->OpenClip(MakeCardClip(QStringLiteral("card9"), QStringLiteral("CLIP0031.MOV"), SecondsLog(12), 8));
+    ASSERT_TRUE(remote.SeekTo(3000)) << "a seek while the clip waits for its page is lost";
+    ASSERT_TRUE(WaitFor([&] { return s_pDlg->ClipState().m_bPositionTimer; }, 20000)) << "tracking never started";
+    EXPECT_GE(Peer(*s_pDlg).m_player.GetTime(), 3000) << "the clip did not start at the second asked for";
+    const QString north = Peer(*s_pDlg).m_northText.text();
+    EXPECT_TRUE(north == NorthOfSecond(3) || north == NorthOfSecond(4)) << north.toStdString();
+
+    ASSERT_TRUE(WaitFor([&] { return s_pDlg->ClipState().m_bMediaEnded; }, 15000)) << "the clip never ended";
+    EXPECT_GE(remote.GetPositionMs(), 7000) << "the desktop's relative seeks start from the end";
+    QTest::keyClick(&Peer(*s_pDlg).m_videoArea, Qt::Key_Left);
+    EXPECT_EQ(s_pDlg->GetStatus(), IPlayerControl::Status::Playing);
+    ASSERT_TRUE(WaitFor([&] { return Peer(*s_pDlg).m_northText.text() == NorthOfSecond(5); }, 4000))
+        << "tracking did not go on after the end; shows " << Peer(*s_pDlg).m_northText.text().toStdString();
+    EXPECT_GE(Peer(*s_pDlg).m_player.GetTime(), 4000) << "the video stands";
+    EXPECT_TRUE(Peer(*s_pDlg).m_timeText.text().startsWith("00:00:0")) << Peer(*s_pDlg).m_timeText.text().toStdString();
+
+    // Play after the end starts the clip again, with its tracking.
+    ASSERT_TRUE(WaitFor([&] { return s_pDlg->ClipState().m_bMediaEnded; }, 15000)) << "the clip never ended again";
+    QTest::mouseClick(&Peer(*s_pDlg).m_btnPlay, Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return Peer(*s_pDlg).m_northText.text() == NorthOfSecond(1); }, 4000))
+        << "play after the end did not start again";
+    EXPECT_TRUE(s_pDlg->ClipState().m_bPositionTimer);
 }
 
 TEST_F(PlaybackTest, ClipWithOnlyAnNmeaLogBesideItTracksInTheSouthAndWest)
