@@ -142,7 +142,7 @@ TEST(CommandLine, PlaysAClipWhoseNameIsNotUtf8)
     player.m_process.start("/bin/sh", {"-c", R"sh(exec "$0" "$(printf "$1")")sh", player.m_process.program(),
                                        R"(DCIM/100MEDIA/CLIP0002\377.MOV)"});
     const QString shown = card + "/DCIM/100MEDIA/CLIP0002\uFFFD.MOV";
-    EXPECT_TRUE(player.WaitForTrace("clip opened: " + shown + " (GPS track: yes)")) << player.Err().toStdString();
+    ASSERT_TRUE(player.WaitForTrace("clip opened: " + shown + " (GPS track: yes)")) << player.Err().toStdString();
     EXPECT_TRUE(player.WaitForTrace("playing: " + shown)) << player.Err().toStdString();
 }
 
