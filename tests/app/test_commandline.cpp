@@ -10,7 +10,6 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
-#include <functional>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -146,115 +145,62 @@ TEST(CommandLine, PlaysAClipWhoseNameIsNotUtf8)
     EXPECT_TRUE(player.WaitForTrace("playing: " + shown)) << player.Err().toStdString();
 }
 
-struct ExportCase
-{
-    const char* pszName;
-    // Makes the target's file in the card (the working folder); returns the target to give.
-    std::function<QString(const QString& card)> target;
-    const char* pszRefusal;  // what follows "deruziz: TARGET: ", empty when the export is written
-};
-
-void PrintTo(const ExportCase& test, std::ostream* pOut)
-{
-    *pOut << test.pszName;
-}
-
-const char* const kClip = "DCIM/100MEDIA/CLIP0001.MOV";
-
 // What is in the card: each name with its kind and, for a file, its bytes.
 QMap<QString, QByteArray> CardContents(const QString& card)
 {
     QMap<QString, QByteArray> contents;
-    QDirIterator it(card, QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
+    QDirIterator it(card, QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QFileInfo info(it.next());
         QFile file(info.filePath());
         contents[info.filePath()] = info.isSymLink() ? "link to " + QFile::encodeName(info.symLinkTarget())
-                                    : info.isDir()   ? QByteArray("folder")
-                                    : !info.isFile() ? QByteArray("other")
-                                    : file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("unreadable");
+                                  : !info.isFile() || !file.open(QIODevice::ReadOnly) ? "no file"
+                                                                                      : file.readAll();
     }
     return contents;
 }
 
-QString Named(const QString& name, bool bMade)
+TEST(ExportGpx, LeavesTheClipItsLogsAndAllButRegularFilesAlone)
 {
-    return bMade ? name : QString();
-}
-
-class ExportGpx : public ::testing::TestWithParam<ExportCase>
-{
-};
-
-TEST_P(ExportGpx, LeavesTheClipItsLogsAndOtherThanFilesAlone)
-{
-    const ExportCase& test = GetParam();
     QTemporaryDir root;
     ASSERT_TRUE(root.isValid());
     const QString card = root.path() + "/card";
     ASSERT_EQ(MakeCard(card, 1).size(), 1);
-    const QString target = test.target(card);
-    ASSERT_FALSE(target.isEmpty()) << "the target could not be made";
+    const QByteArray bytes = QFile::encodeName(card);
+    const QString clip = "DCIM/100MEDIA/CLIP0001.MOV";
+    ASSERT_TRUE(QFile::link(clip, card + "/l.gpx"));
+    ASSERT_EQ(::link(bytes + "/" + clip.toUtf8(), bytes + "/h.gpx"), 0);
+    ASSERT_EQ(::mkfifo(bytes + "/f.gpx", 0600), 0);
+    QFile gpx(card + "/DCIM/100MEDIA/CLIP0001.gpx");
+    ASSERT_TRUE(gpx.open(QIODevice::WriteOnly) && gpx.write("<gpx><trk><trkseg><trkpt lat=\"1\" lon=\"2\"/></trkseg></trk></gpx>"));
+    gpx.close();
+    // A null device of the card's own where this user may make one; /dev/null only where it cannot be replaced.
+    const bool bNode = ::mknod(bytes + "/n.gpx", S_IFCHR | 0600, makedev(1, 3)) == 0;
+    const QString device = bNode ? "n.gpx" : ::geteuid() != 0 ? "/dev/null" : "DCIM";
     const QMap<QString, QByteArray> before = CardContents(card);
-
     // The clip as the user in the card's folder names it; stderr without the diagnostics.
     QProcessEnvironment env = Environment(QString());
     env.remove("QT_LOGGING_RULES");
-    CPlayer player(env, {"--export-gpx", kClip, target}, card);
-    ASSERT_TRUE(player.WaitForExit());
-    if (*test.pszRefusal) {
+
+    const char* const kIsClip = "that is the clip itself; nothing is written over it";
+    const char* const kIsLog = "that is a GPS log of the clip; nothing is written over it";
+    const char* const kNoFile = "not a regular file; nothing is written to it";
+    const std::pair<QString, const char*> refusals[] = {
+        {clip, kIsClip}, {"l.gpx", kIsClip}, {"h.gpx", kIsClip}, {"GPS/GPS0001.LOG", kIsLog},
+        {"DCIM/100MEDIA/CLIP0001.gpx", kIsLog}, {device, kNoFile}, {"f.gpx", kNoFile}, {"DCIM", kNoFile}};
+    for (const auto& [target, refusal] : refusals) {
+        SCOPED_TRACE(target.toStdString());
+        CPlayer player(env, {"--export-gpx", clip, target}, card);
+        ASSERT_TRUE(player.WaitForExit());
         EXPECT_EQ(player.m_process.exitCode(), 1);
-        EXPECT_EQ(player.Err(), "deruziz: " + target + ": " + test.pszRefusal + "\n");
+        EXPECT_EQ(player.Err(), "deruziz: " + target + ": " + refusal + "\n");
         EXPECT_EQ(CardContents(card), before);
-    } else {
-        EXPECT_EQ(player.m_process.exitCode(), 0) << player.Err().toStdString();
-        QFile out(card + "/" + target);
-        ASSERT_TRUE(out.open(QIODevice::ReadOnly));
-        EXPECT_GT(out.readAll().count("<trkpt "), 0);
     }
+    CPlayer player(env, {"--export-gpx", clip, "o.gpx"}, card);
+    ASSERT_TRUE(player.WaitForExit());
+    EXPECT_EQ(player.m_process.exitCode(), 0) << player.Err().toStdString();
+    QFile out(card + "/o.gpx");
+    EXPECT_TRUE(out.open(QIODevice::ReadOnly) && out.readAll().contains("<trkpt lat=\"47.")) << "not the card's log";
 }
-
-const char* const kIsClip = "that is the clip itself; nothing is written over it";
-const char* const kIsLog = "that is a GPS log of the clip; nothing is written over it";
-const char* const kNotFile = "not a regular file; nothing is written to it";
-
-INSTANTIATE_TEST_SUITE_P(
-    Targets, ExportGpx,
-    ::testing::Values(
-        ExportCase{"NewFile", [](const QString&) { return QString("o.gpx"); }, ""},
-        ExportCase{"TheClip", [](const QString&) { return QString(kClip); }, kIsClip},
-        ExportCase{"LinkToTheClip",
-                   [](const QString& card) { return Named("l.gpx", QFile::link(kClip, card + "/l.gpx")); }, kIsClip},
-        ExportCase{"HardLinkToTheClip",
-                   [](const QString& card) {
-                       return Named("h.gpx", ::link(QFile::encodeName(card + "/" + kClip), QFile::encodeName(card + "/h.gpx")) == 0);
-                   },
-                   kIsClip},
-        ExportCase{"TheCardsLog", [](const QString&) { return QString("GPS/GPS0001.LOG"); }, kIsLog},
-        ExportCase{"TheGpxBesideTheClip",
-                   [](const QString& card) {
-                       // Without the card's log, the track is this file's.
-                       QFile gpx(card + "/DCIM/100MEDIA/CLIP0001.gpx");
-                       const bool bMade = QFile::remove(card + "/GPS/GPS0001.LOG") && gpx.open(QIODevice::WriteOnly)
-                           && gpx.write("<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\"><trk><trkseg>"
-                                        "<trkpt lat=\"1\" lon=\"2\"/></trkseg></trk></gpx>") > 0;
-                       return Named("DCIM/100MEDIA/CLIP0001.gpx", bMade);
-                   },
-                   kIsLog},
-        ExportCase{"ADevice",
-                   [](const QString& card) {
-                       // A node of the null device of its own, where this user may make one.
-                       const QByteArray node = QFile::encodeName(card + "/null.gpx");
-                       if (::mknod(node, S_IFCHR | 0600, makedev(1, 3)) == 0)
-                           return QString("null.gpx");
-                       return Named("/dev/null", ::geteuid() != 0);
-                   },
-                   kNotFile},
-        ExportCase{"AFifo",
-                   [](const QString& card) { return Named("f.gpx", ::mkfifo(QFile::encodeName(card + "/f.gpx"), 0600) == 0); },
-                   kNotFile},
-        ExportCase{"AFolder", [](const QString&) { return QString("DCIM"); }, kNotFile}),
-    [](const ::testing::TestParamInfo<ExportCase>& info) { return std::string(info.param.pszName); });
 
 } // namespace
