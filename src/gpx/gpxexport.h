@@ -21,6 +21,7 @@ bool WriteClipTrackGpx(const CGPSTrack& track, const std::string& clipPath, cons
 // cannot be read or the file cannot be written (then nothing is left at outPath).
 bool ExportClipTrack(const std::string& clipPath, const QString& outPath, QString& error);
 
-// The command: argv[1] is kExportGpxOption; a relative clip path is the working folder's. 0 when the file is written, else 1 after one line
-// on standard error. Needs no application object, no display and no lock.
+// The command: argv[1] is kExportGpxOption; a relative clip path is the working folder's.
+// 0 when the file is written, else 1 after one line on standard error. Needs no application
+// object, no display and no lock.
 int RunGpxExport(int argc, char** argv);

@@ -162,12 +162,12 @@ bool IsRmcAddress(std::string_view sentence)
 
 } // namespace
 
-// Days from 1 January 1980 to the civil date (months and days past their ends roll over).
 int FullYear(int twoDigitYear)
 {
     return twoDigitYear < 80 ? 2000 + twoDigitYear : 1900 + twoDigitYear;
 }
 
+// Days from 1 January 1980 to the civil date (months and days past their ends roll over).
 std::int64_t DaysSince1980(int year, int month, int day)
 {
     const int y = month <= 2 ? year - 1 : year;
