@@ -21,10 +21,8 @@ int main(int argc, char** argv)
     // Settled before anything slow starts: a copy that hands its paths over or is refused
     // never starts the video engine.
     const CPlayerApp::Admission admission = theApp.Admit(commandLine);
-    if (admission == CPlayerApp::Admission::HandedOver || admission == CPlayerApp::Admission::NothingToHandOver) {
-        theApp.ExitInstance();
-        return admission == CPlayerApp::Admission::HandedOver ? 0 : 1;
-    }
+    if (admission == CPlayerApp::Admission::HandedOver || admission == CPlayerApp::Admission::NothingToHandOver)
+        return theApp.ExitInstance();
     if (!CPlayerApp::CheckDisplay()) {
         theApp.ExitInstance();
         return 1;

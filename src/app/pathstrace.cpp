@@ -3,10 +3,8 @@
 #include "desktop/commandline.h"
 #include "window/player_dlg.h"
 
-#include <QFile>
-#include <QFileInfo>
-
 #include <algorithm>
+#include <sys/stat.h>
 
 namespace {
 
@@ -46,7 +44,8 @@ void CPathsTrace::Follow(CPlayerDlg& dlg, const std::vector<std::string>& paths)
     if (!lcCli().isInfoEnabled() || paths.empty())
         return;
     const auto isFolder = [](const std::string& strPath) {
-        return QFileInfo(QFile::decodeName(strPath.c_str())).isDir();
+        struct stat st;
+        return ::stat(strPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
     };
     if (std::any_of(paths.begin(), paths.end(), isFolder))
         QObject::connect(&dlg, &CPlayerDlg::FoldersAdded, &dlg, [&dlg] { TracePlayList(dlg); }, Qt::SingleShotConnection);

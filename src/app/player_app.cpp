@@ -243,5 +243,5 @@ int CPlayerApp::ExitInstance()
     CVideoPlayerImpl::DiscardPreStart();
     m_pExternalDispatch.reset();
     m_pBus.reset();
-    return 0;
+    return m_admission == Admission::Run || m_admission == Admission::HandedOver ? 0 : 1;
 }

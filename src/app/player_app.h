@@ -47,6 +47,8 @@ public:
     // After Admit and with the application object: the refusal, or the window opening the
     // command line's paths.
     BOOL InitInstance();
+    // The exit status: that of a failure for a copy that was refused or had nothing usable to
+    // hand over, so that a script sees no window came of it.
     int ExitInstance();
 
     // The refusal shown when another copy already runs.

@@ -1,11 +1,12 @@
 #include "desktop/commandline.h"
 
+#include "logic/logpath.h"
+
 #include <QCommandLineParser>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <cstdio>
+#include <sys/stat.h>
 
 Q_LOGGING_CATEGORY(lcCli, "deruziz.cli", QtWarningMsg)
 
@@ -22,6 +23,20 @@ void PrintHelp(const QCommandLineParser& parser)
               QStringLiteral("\nAlso: %1 --export-gpx CLIP OUT.gpx\n"
                              "  Writes the clip's GPS track as GPX and ends.\n").arg(QLatin1String(kProgram));
     std::fputs(qPrintable(strHelp), stdout);
+}
+
+// The bytes each positional argument was given as: a name that is not UTF-8 does not survive
+// Qt's decoding, and the file has that name only in its bytes.
+std::vector<std::string> GivenBytes(const QStringList& positional, int argc, char** argv)
+{
+    std::vector<std::string> given;
+    int i = 1;
+    for (const QString& strArg : positional) {
+        while (i < argc && QFile::decodeName(argv[i]) != strArg)
+            ++i;
+        given.push_back(i < argc ? std::string(argv[i++]) : QFile::encodeName(strArg).toStdString());
+    }
+    return given;
 }
 
 } // namespace
@@ -62,14 +77,14 @@ bool CCommandLine::Parse(int argc, char** argv)
 
     const QStringList positional = parser.positionalArguments();
     m_bPathArguments = !positional.isEmpty();
-    for (const QString& strArg : positional) {
-        const QFileInfo info(strArg);
-        if (strArg.isEmpty() || !info.exists()) {
-            std::fprintf(stderr, "%s: %s: no such file or folder\n", kProgram, qPrintable(strArg));
+    for (const std::string& strArg : GivenBytes(positional, argc, argv)) {
+        struct stat st;
+        if (strArg.empty() || ::stat(strArg.c_str(), &st) != 0) {
+            std::fprintf(stderr, "%s: %s: no such file or folder\n", kProgram, strArg.c_str());
             continue;
         }
         // Another copy, with its own working folder, may be the one that opens it.
-        m_paths.push_back(QFile::encodeName(QDir::cleanPath(info.absoluteFilePath())).toStdString());
+        m_paths.push_back(AbsoluteCleanPath(strArg));
     }
     return true;
 }

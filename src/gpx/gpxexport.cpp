@@ -11,6 +11,49 @@
 #include <cstdio>
 #include <sys/stat.h>
 
+namespace {
+
+bool SameFile(const struct stat& a, const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && st.st_dev == a.st_dev && st.st_ino == a.st_ino;
+}
+
+// Why outPath may not take the clip's GPX, by what stands there now (links followed); empty
+// when nothing does or it is a file of no concern to the clip. The save renames its file over
+// whatever the name leads to, so this is asked before anything is written.
+QString TargetProblem(const std::string& clipPath, const std::string& outPath)
+{
+    struct stat target;
+    if (::stat(outPath.c_str(), &target) != 0)
+        return QString();
+    if (!S_ISREG(target.st_mode))
+        return QStringLiteral("not a regular file; nothing is written to it");
+    if (SameFile(target, clipPath))
+        return QStringLiteral("that is the clip itself; nothing is written over it");
+    for (const std::string& log : ClipTrackFiles(clipPath)) {
+        if (SameFile(target, log))
+            return QStringLiteral("that is a GPS log of the clip; nothing is written over it");
+    }
+    return QString();
+}
+
+} // namespace
+
+bool WriteClipTrackGpx(const CGPSTrack& track, const std::string& clipPath, const QString& outPath, QString& error)
+{
+    const QString problem = TargetProblem(clipPath, QFile::encodeName(outPath).toStdString());
+    if (!problem.isEmpty()) {
+        error = QStringLiteral("%1: %2").arg(outPath, problem);
+        return false;
+    }
+    if (!WriteGpxFile(track, outPath, error)) {
+        error = QStringLiteral("%1: %2").arg(outPath, error);
+        return false;
+    }
+    return true;
+}
+
 bool ExportClipTrack(const std::string& clipPath, const QString& outPath, QString& error)
 {
     struct stat st;
@@ -31,11 +74,7 @@ bool ExportClipTrack(const std::string& clipPath, const QString& outPath, QStrin
         error = QStringLiteral("%1: the clip has no GPS track").arg(QFile::decodeName(clipPath.c_str()));
         return false;
     }
-    if (!WriteGpxFile(*track, outPath, error)) {
-        error = QStringLiteral("%1: %2").arg(outPath, error);
-        return false;
-    }
-    return true;
+    return WriteClipTrackGpx(*track, clipPath, outPath, error);
 }
 
 int RunGpxExport(int argc, char** argv)
@@ -46,7 +85,7 @@ int RunGpxExport(int argc, char** argv)
         return 1;
     }
     QString error;
-    if (!ExportClipTrack(argv[2], QFile::decodeName(argv[3]), error)) {
+    if (!ExportClipTrack(AbsoluteCleanPath(argv[2]), QFile::decodeName(argv[3]), error)) {
         std::fprintf(stderr, "deruziz: %s\n", qPrintable(error));
         return 1;
     }

@@ -1,5 +1,7 @@
 #include "gpx/gpxwriter.h"
 
+#include "logic/nmea.h"
+
 #include <QSaveFile>
 
 namespace {
@@ -16,7 +18,7 @@ bool IsLeapYear(int year)
 QByteArray RecordTime(const CGPSPoint& point)
 {
     static const int kDaysInMonth[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const int day = point.m_nDate1, month = point.m_nDate2, year = 2000 + point.m_nDate3;
+    const int day = point.m_nDate1, month = point.m_nDate2, year = FullYear(point.m_nDate3);
     if (month < 1 || month > 12 || day < 1 || point.m_nDate3 > 99 || point.m_nHour > 23
         || point.m_nMinute > 59 || point.m_nSecond > 59)
         return QByteArray();

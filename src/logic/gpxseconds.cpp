@@ -130,11 +130,11 @@ void SetRecordTime(std::int64_t second, CGPSPoint& point)
     point.m_nSecond = std::uint8_t(inDay % 60);
     int year = 0, month = 0, dayOfMonth = 0;
     CivilDate(day, year, month, dayOfMonth);
-    if (year < 2000 || year > 2099)
+    if (year < 1980 || year > 2079)
         return;
     point.m_nDate1 = std::uint8_t(dayOfMonth);
     point.m_nDate2 = std::uint8_t(month);
-    point.m_nDate3 = std::uint8_t(year - 2000);
+    point.m_nDate3 = std::uint8_t(year % 100);
 }
 
 std::vector<CGPSPoint> MakeGpxRecords(const std::vector<CGpxPoint>& points, int maxRecords, bool& bCut)

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -84,6 +85,18 @@ std::string GetGpsLogPath(const std::string& clipPath, const std::string& extens
 {
     CClipHandle clip(clipPath);
     return GpsLogPathOfOpenClip(clipPath, extension);
+}
+
+std::string AbsoluteCleanPath(const std::string& path)
+{
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    if (ec)
+        return path;
+    std::string clean = absolute.lexically_normal().native();
+    while (clean.size() > 1 && clean.back() == '/')
+        clean.pop_back();
+    return clean;
 }
 
 std::string GpsLogPathOfOpenClip(const std::string& clipPath, const std::string& extension)

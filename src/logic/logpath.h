@@ -29,6 +29,12 @@ bool GpsLogExists(const std::string& logPath);
 // readable).
 std::string GpsLogPathOfOpenClip(const std::string& clipPath, const std::string& extension);
 
+// A path from a command line made absolute against the working folder, with ".", "..", doubled
+// and trailing slashes taken out by the letters alone (as QDir::cleanPath does), byte for byte:
+// a file's name need not be UTF-8. The log's place is found from the clip's folders, which a
+// relative path may not name.
+std::string AbsoluteCleanPath(const std::string& path);
+
 // One item of a folder as readdir reports it.
 struct CFolderItem
 {

@@ -91,7 +91,7 @@ bool ReadCoordinate(std::string_view value, std::string_view hemisphere, std::si
     return true;
 }
 
-// hhmmss with an optional fraction, and ddmmyy (years 80-99 of the 1900s, the rest 2000s).
+// hhmmss with an optional fraction, and ddmmyy.
 bool ReadTimeAndDate(std::string_view time, std::string_view date, CRmcFix& fix)
 {
     const int hour = Digits(time, 0, 2), minute = Digits(time, 2, 2), second = Digits(time, 4, 2);
@@ -111,7 +111,7 @@ bool ReadTimeAndDate(std::string_view time, std::string_view date, CRmcFix& fix)
     point.m_nDate1 = std::uint8_t(day);
     point.m_nDate2 = std::uint8_t(month);
     point.m_nDate3 = std::uint8_t(year);
-    fix.m_nSecond = DaysSince1980(year < 80 ? 2000 + year : 1900 + year, month, day) * kSecondsPerDay
+    fix.m_nSecond = DaysSince1980(FullYear(year), month, day) * kSecondsPerDay
         + hour * 3600 + minute * 60 + second;
     fix.m_bTimed = true;
     return true;
@@ -161,6 +161,11 @@ bool IsRmcAddress(std::string_view sentence)
 }
 
 } // namespace
+
+int FullYear(int twoDigitYear)
+{
+    return twoDigitYear < 80 ? 2000 + twoDigitYear : 1900 + twoDigitYear;
+}
 
 // Days from 1 January 1980 to the civil date (months and days past their ends roll over).
 std::int64_t DaysSince1980(int year, int month, int day)

@@ -17,6 +17,10 @@ struct CRmcFix
     std::int64_t m_nSecond = 0;
 };
 
+// The year of a record's two-digit year, as NMEA and the card's log write it: 80-99 are
+// 1980-1999, 00-79 2000-2079.
+int FullYear(int twoDigitYear);
+
 // Days from 1 January 1980 to the civil date (months and days past their ends roll over).
 std::int64_t DaysSince1980(int year, int month, int day);
 

@@ -66,6 +66,18 @@ std::vector<CTrackSource> BesideTrackSources(CFolderListings& listings, const st
     return sources;
 }
 
+std::vector<std::string> ClipTrackFiles(const std::string& clipPath)
+{
+    std::vector<std::string> files;
+    CGpsLogLookup logs;
+    const std::string cardLog = GpsLogPathOfOpenClip(clipPath, "LOG");
+    if (logs.Exists(cardLog))
+        files.push_back(logs.Find(cardLog));
+    for (CTrackSource& source : BesideTrackSources(logs.Listings(), clipPath))
+        files.push_back(std::move(source.m_strPath));
+    return files;
+}
+
 std::unique_ptr<CGPSTrack> OpenTrackSource(const CTrackSource& source)
 {
     return std::make_unique<CGPSTrack>(source.m_strPath, source.m_eFormat);

@@ -32,6 +32,11 @@ using CTrackOpener = std::function<std::unique_ptr<CGPSTrack>(const CTrackSource
 // closed.
 std::unique_ptr<CGPSTrack> OpenTrackSource(const CTrackSource& source);
 
+// The clip's GPS logs: the card's log that GetGpsLogPath names (in the letter case found) when
+// it is there, then BesideTrackSources. Each is the clip's own, even while one before it is
+// the one read; none is looked into.
+std::vector<std::string> ClipTrackFiles(const std::string& clipPath);
+
 // The track of the clip: the card's log at cardLogPath when it opens, else the first file
 // beside the clip that openBeside opens. A track that is not open when none does.
 std::unique_ptr<CGPSTrack> OpenClipTrack(const std::string& clipPath, const std::string& cardLogPath,

@@ -1,9 +1,11 @@
 #include "window/player_dlg.h"
 
+#include "gpx/gpxexport.h"
 #include "gpx/gpxwriter.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -33,7 +35,9 @@ void CPlayerDlg::OnExportGpx()
     dialog.selectFile(QFileInfo(m_strClipPath).completeBaseName() + QStringLiteral(".gpx"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
+    // The dialog offers any name, the clip's and its logs' among them.
     QString strError;
-    if (!WriteGpxFile(*m_pTrack, dialog.selectedFiles().constFirst(), strError))
+    if (!WriteClipTrackGpx(*m_pTrack, QFile::encodeName(m_strClipPath).toStdString(),
+                           dialog.selectedFiles().constFirst(), strError))
         QMessageBox::warning(this, QApplication::applicationName(), strError);
 }

@@ -1,10 +1,18 @@
-// The command line against the real program: deruziz [--help] [--version] [PATH...].
+// The command line against the real program: deruziz [--help] [--version] [PATH...] and
+// deruziz --export-gpx CLIP OUT.gpx.
 #include "playerprocess.h"
 
 #include <gtest/gtest.h>
 
+#include <QDirIterator>
+#include <QFile>
+#include <QMap>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 using namespace PlayerProcess;
 
@@ -116,5 +124,83 @@ INSTANTIATE_TEST_SUITE_P(
         EndCase{"Version", {"--version"}, 0, R"(^deruziz \d+\.\d+(\.\d+)*\n$)", "^"},
         EndCase{"UnknownOption", {"--shuffle"}, 1, "^$", "deruziz: Unknown option 'shuffle'"}),
     [](const ::testing::TestParamInfo<EndCase>& info) { return std::string(info.param.pszName); });
+
+TEST(CommandLine, PlaysAClipWhoseNameIsNotUtf8)
+{
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const QString card = root.path() + "/card";
+    ASSERT_EQ(MakeCard(card, 2).size(), 2);
+    ASSERT_TRUE(MakeFolder(root.path() + "/runtime"));
+    const QByteArray clip = QFile::encodeName(card) + "/DCIM/100MEDIA/CLIP0002";
+    ASSERT_EQ(::rename(clip + ".MOV", clip + "\xff.MOV"), 0);
+
+    CPlayer player(Environment(root.path() + "/runtime"), {"--version"}, card);
+    ASSERT_TRUE(player.WaitForExit());
+    // QProcess hands arguments over as UTF-8; the shell's printf gives the program the bytes.
+    player.m_process.start("/bin/sh", {"-c", R"sh(exec "$0" "$(printf "$1")")sh", player.m_process.program(),
+                                       R"(DCIM/100MEDIA/CLIP0002\377.MOV)"});
+    const QString shown = card + "/DCIM/100MEDIA/CLIP0002\uFFFD.MOV";
+    ASSERT_TRUE(player.WaitForTrace("clip opened: " + shown + " (GPS track: yes)")) << player.Err().toStdString();
+    EXPECT_TRUE(player.WaitForTrace("playing: " + shown)) << player.Err().toStdString();
+}
+
+// What is in the card: each name with its kind and, for a file, its bytes.
+QMap<QString, QByteArray> CardContents(const QString& card)
+{
+    QMap<QString, QByteArray> contents;
+    QDirIterator it(card, QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        QFile file(info.filePath());
+        contents[info.filePath()] = info.isSymLink() ? "link to " + QFile::encodeName(info.symLinkTarget())
+                                  : !info.isFile() || !file.open(QIODevice::ReadOnly) ? "no file"
+                                                                                      : file.readAll();
+    }
+    return contents;
+}
+
+TEST(ExportGpx, LeavesTheClipItsLogsAndAllButRegularFilesAlone)
+{
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const QString card = root.path() + "/card";
+    ASSERT_EQ(MakeCard(card, 1).size(), 1);
+    const QByteArray bytes = QFile::encodeName(card);
+    const QString clip = "DCIM/100MEDIA/CLIP0001.MOV";
+    ASSERT_TRUE(QFile::link(clip, card + "/l.gpx"));
+    ASSERT_EQ(::link(bytes + "/" + clip.toUtf8(), bytes + "/h.gpx"), 0);
+    ASSERT_EQ(::mkfifo(bytes + "/f.gpx", 0600), 0);
+    QFile gpx(card + "/DCIM/100MEDIA/CLIP0001.gpx");
+    ASSERT_TRUE(gpx.open(QIODevice::WriteOnly) && gpx.write("<gpx><trk><trkseg><trkpt lat=\"1\" lon=\"2\"/></trkseg></trk></gpx>"));
+    gpx.close();
+    // A null device of the card's own where this user may make one; /dev/null only where it cannot be replaced.
+    const bool bNode = ::mknod(bytes + "/n.gpx", S_IFCHR | 0600, makedev(1, 3)) == 0;
+    const QString device = bNode ? "n.gpx" : ::geteuid() != 0 ? "/dev/null" : "DCIM";
+    const QMap<QString, QByteArray> before = CardContents(card);
+    // The clip as the user in the card's folder names it; stderr without the diagnostics.
+    QProcessEnvironment env = Environment(QString());
+    env.remove("QT_LOGGING_RULES");
+
+    const char* const kIsClip = "that is the clip itself; nothing is written over it";
+    const char* const kIsLog = "that is a GPS log of the clip; nothing is written over it";
+    const char* const kNoFile = "not a regular file; nothing is written to it";
+    const std::pair<QString, const char*> refusals[] = {
+        {clip, kIsClip}, {"l.gpx", kIsClip}, {"h.gpx", kIsClip}, {"GPS/GPS0001.LOG", kIsLog},
+        {"DCIM/100MEDIA/CLIP0001.gpx", kIsLog}, {device, kNoFile}, {"f.gpx", kNoFile}, {"DCIM", kNoFile}};
+    for (const auto& [target, refusal] : refusals) {
+        SCOPED_TRACE(target.toStdString());
+        CPlayer player(env, {"--export-gpx", clip, target}, card);
+        ASSERT_TRUE(player.WaitForExit());
+        EXPECT_EQ(player.m_process.exitCode(), 1);
+        EXPECT_EQ(player.Err(), "deruziz: " + target + ": " + refusal + "\n");
+        EXPECT_EQ(CardContents(card), before);
+    }
+    CPlayer player(env, {"--export-gpx", clip, "o.gpx"}, card);
+    ASSERT_TRUE(player.WaitForExit());
+    EXPECT_EQ(player.m_process.exitCode(), 0) << player.Err().toStdString();
+    QFile out(card + "/o.gpx");
+    EXPECT_TRUE(out.open(QIODevice::ReadOnly) && out.readAll().contains("<trkpt lat=\"47.")) << "not the card's log";
+}
 
 } // namespace

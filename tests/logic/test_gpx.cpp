@@ -1,5 +1,8 @@
-// GPX beside the clip: its points into records one a second, and what the reader refuses.
+// GPX beside the clip: its points into records one a second, what the reader refuses, and the
+// track written as GPX.
 #include "gpx/gpxreader.h"
+#include "gpx/gpxwriter.h"
+#include "logic/tracksource.h"
 #include "scratchdir.h"
 
 #include <gtest/gtest.h>
@@ -132,4 +135,48 @@ TEST(Gpx, BadInputIsBounded)
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_FALSE(OpenGpxTrack(fifo)->IsOpen());
     EXPECT_FALSE(OpenGpxTrack(dir.MakeDir("D.gpx"))->IsOpen());
+}
+
+TEST(Gpx, ExportedTimesKeepTheirCentury)
+{
+    struct Case
+    {
+        const char* name;
+        ETrackFormat format;
+        std::string content;
+        const char* exported;  // the trkpt's time, empty for none
+    };
+    const std::string rmc = "$GPRMC,120000,A,4730.0000,N,00830.0000,E,0.0,0.0,";
+    const auto gpxAt = [](const std::string& time) {
+        return Gpx(Point("lat=\"10\" lon=\"20\"", "<time>" + time + "</time>"));
+    };
+    const Case cases[] = {
+        {"NMEA of 1994", ETrackFormat::Nmea, rmc + "230394,,,A\n", "1994-03-23T12:00:00Z"},
+        {"GPX of 1980", ETrackFormat::Gpx, gpxAt("1980-01-01T00:00:00Z"), "1980-01-01T00:00:00Z"},
+        {"GPX of 2079", ETrackFormat::Gpx, gpxAt("2079-12-31T23:59:59Z"), "2079-12-31T23:59:59Z"},
+        {"GPX of 2085, no century of its own", ETrackFormat::Gpx, gpxAt("2085-06-01T00:00:00Z"), ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CScratchDir dir;
+        const std::unique_ptr<CGPSTrack> track = OpenAnyTrackSource({dir.Write("C.log", c.content), c.format});
+        while (track->ReadNextRecord()) {
+        }
+        const QByteArray gpx = GpxDocument(*track);
+        ASSERT_TRUE(gpx.contains("<trkpt ")) << gpx.constData();
+        const std::string time = *c.exported ? std::string("<time>") + c.exported + "</time>" : "<time>";
+        EXPECT_EQ(gpx.contains(time.c_str()), *c.exported != 0) << gpx.constData();
+    }
+}
+
+TEST(Gpx, TheNmeaBesideTheClipComesBeforeItsGpx)
+{
+    CScratchDir dir;
+    const std::string clip = dir.Write("C/V/CLIP0001.MOV", "x");
+    dir.Write("C/V/CLIP0001.gpx", Gpx(At(0, 10, 20)));
+    dir.Write("C/V/CLIP0001.nmea", "$GPRMC,120000,A,4730.0000,N,00830.0000,E,0.0,0.0,010524,,,A\n");
+    const std::unique_ptr<CGPSTrack> track = OpenClipTrack(clip, "", OpenAnyTrackSource);
+    ASSERT_EQ(track->ReadNextRecord(), 1);
+    EXPECT_EQ(track->GetFormat(), ETrackFormat::Nmea);
+    EXPECT_DOUBLE_EQ(track->GetAt(0)->m_dLatitude, 47.5);
 }
