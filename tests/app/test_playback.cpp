@@ -502,7 +502,7 @@ TEST(WindowKeys, SpaceArrowsAndEnterPlayWhereverTheKeyboardIs)
     ASSERT_TRUE(wired.IsExposed());
     dlg.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
-    // Made out of name order, so the folder lists them so too.
+    // Made out of name order; the list holds them in name order.
     const std::string second = MakeCardClip(QStringLiteral("keys"), QStringLiteral("CLIP0002.MOV"), SecondsLog(75), 70);
     const std::string first = MakeCardClip(QStringLiteral("keys"), QStringLiteral("CLIP0001.MOV"), SecondsLog(75), 70);
     dlg.StartAddFolder(first.substr(0, first.rfind('/')));
@@ -538,6 +538,14 @@ TEST(WindowKeys, SpaceArrowsAndEnterPlayWhereverTheKeyboardIs)
         EXPECT_EQ(dlg.ClipState().m_nPlayState, PLAY_PLAYING) << when.pszWhen;
         ASSERT_TRUE(dlg.isVisible()) << when.pszWhen << ": Enter ended the program";
     }
+
+    // Tab reaches a button, which keeps Space; the arrows still seek.
+    QTest::mouseClick(&Peer(dlg).m_btnRemove, Qt::LeftButton);
+    Type(Qt::Key_Tab);
+    ASSERT_NE(qobject_cast<CSkinButton*>(QApplication::focusWidget()), nullptr);
+    ASSERT_TRUE(remote.SeekTo(20000));
+    Type(Qt::Key_Right);
+    EXPECT_EQ(Peer(dlg).m_northText.text(), NorthOfSecond(25)) << "from a button reached by Tab";
 
     // Enter on a selected entry plays it: the second clip is the left view's second row.
     CVideoListCtrl& list = Peer(dlg).m_listLeft;
