@@ -341,6 +341,8 @@ TEST(MainWindowClosing, EscapeAndTheCloseButtonEndTheDialogEnterDoesNot)
     }
     {
         CPlayerDlg dlg;
+        bool bAccepted = false;
+        QObject::connect(&dlg, &QDialog::accepted, [&] { bAccepted = true; });
         QTimer::singleShot(300, &dlg, [&] {
             for (QWidget* pAt : {static_cast<QWidget*>(&dlg), static_cast<QWidget*>(&Peer(dlg).m_listLeft)}) {
                 pAt->setFocus();
@@ -348,6 +350,7 @@ TEST(MainWindowClosing, EscapeAndTheCloseButtonEndTheDialogEnterDoesNot)
             }
             QTest::keyClick(&dlg, Qt::Key_Escape);
         });
-        EXPECT_EQ(dlg.DoModal(), QDialog::Rejected) << "Enter ended the program";
+        EXPECT_EQ(dlg.DoModal(), QDialog::Rejected);
+        EXPECT_FALSE(bAccepted) << "Enter ended the program";
     }
 }
