@@ -209,8 +209,9 @@ CSkinButton::CSkinButton(QWidget* pParent) : QPushButton(pParent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     ResetStateColors(FALSE);
-    // A click, by mouse or keyboard, leaves the focus on the button.
-    connect(this, &QAbstractButton::clicked, this, [this] { setFocus(Qt::OtherFocusReason); });
+    // Only Tab brings the keyboard here: a click leaves it with the window, whose keys
+    // (Space, the arrows) then still reach it.
+    setFocusPolicy(Qt::TabFocus);
 }
 
 CSkinButton::~CSkinButton() = default;

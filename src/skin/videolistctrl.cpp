@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionViewItem>
@@ -124,4 +125,18 @@ void CVideoListCtrl::mouseDoubleClickEvent(QMouseEvent* pEvent)
     QTreeWidget::mouseDoubleClickEvent(pEvent);
     if (pEvent->button() == Qt::LeftButton)
         emit DoubleClicked();
+}
+
+void CVideoListCtrl::keyPressEvent(QKeyEvent* pEvent)
+{
+    const int nKey = pEvent->key();
+    if (nKey == Qt::Key_Return || nKey == Qt::Key_Enter) {
+        emit EnterPressed();
+        return;
+    }
+    QTreeWidget::keyPressEvent(pEvent);
+    // The arrows and Space stay the view's where they move nothing (no column to scroll to):
+    // the window has other uses for them.
+    if (nKey == Qt::Key_Left || nKey == Qt::Key_Right || nKey == Qt::Key_Space)
+        pEvent->accept();
 }

@@ -26,9 +26,12 @@ public:
 signals:
     // A double-click anywhere in the view, on a row or on the empty area below the rows.
     void DoubleClicked();
+    // Enter or Return while the view has the keyboard.
+    void EnterPressed();
 
 protected:
     void paintEvent(QPaintEvent* pEvent) override;
     void mousePressEvent(QMouseEvent* pEvent) override;
     void mouseDoubleClickEvent(QMouseEvent* pEvent) override;
+    void keyPressEvent(QKeyEvent* pEvent) override;
 };

@@ -152,8 +152,15 @@ void CPlayerDlg::DoDataExchange()
         default: return nullptr;
         }
     });
-    for (CSkinButton* pButton : Buttons())
+    // No button is the dialog's default: Enter presses none of them. A button takes the
+    // keyboard from Tab alone (where the template makes it a tab stop), never from a click.
+    for (CSkinButton* pButton : Buttons()) {
         pButton->setAutoDefault(false);
+        pButton->setFocusPolicy((pButton->focusPolicy() & Qt::TabFocus) ? Qt::TabFocus : Qt::NoFocus);
+        pButton->installEventFilter(this);
+    }
+    for (CBitmapSlider* pSlider : {&m_seekSlider, &m_volumeSlider})
+        pSlider->installEventFilter(this);
     connect(&m_btnClose, &QPushButton::clicked, this, &QDialog::reject);
     connect(&m_btnLoad, &QPushButton::clicked, this, [this] { OnLoadFile(); });
     connect(&m_btnPlay, &QPushButton::clicked, this, [this] { OnPlay(); });
@@ -166,8 +173,10 @@ void CPlayerDlg::DoDataExchange()
     connect(&m_btnPrevPage, &QPushButton::clicked, this, [this] { OnPrevPage(); });
     connect(&m_btnNextPage, &QPushButton::clicked, this, [this] { OnNextPage(); });
     connect(&m_btnPlaySelected, &QPushButton::clicked, this, [this] { OnPlaySelected(); });
-    for (CVideoListCtrl* pList : {&m_listLeft, &m_listRight})
+    for (CVideoListCtrl* pList : {&m_listLeft, &m_listRight}) {
         connect(pList, &CVideoListCtrl::DoubleClicked, this, [this, pList] { OnDblclkList(*pList); });
+        connect(pList, &CVideoListCtrl::EnterPressed, this, [this, pList] { OnDblclkList(*pList); });
+    }
     connect(&m_addQueue, &CFolderAddQueue::Progress, this, &CPlayerDlg::ShowScanProgress);
     connect(&m_addQueue, &CFolderAddQueue::Finished, this, &CPlayerDlg::OnScanFinished);
 }
@@ -240,6 +249,11 @@ BOOL CPlayerDlg::OnInitDialog()
     SetUpScanNote();
 
     ShowIdlePicture();
+
+    // The keyboard starts with the window rather than with its first button, and a click on
+    // the window or on a button brings it back here.
+    setFocusPolicy(Qt::ClickFocus);
+    setFocus(Qt::OtherFocusReason);
 
     // Starting the web engine takes longer than all the rest of the start-up: the map view
     // follows right after the window's first paint, so that the window appears at once.
@@ -320,6 +334,8 @@ QRect CPlayerDlg::IdleLoadButtonRect() const
 
 bool CPlayerDlg::eventFilter(QObject* pWatched, QEvent* pEvent)
 {
+    if (pEvent->type() == QEvent::KeyPress && TakeTransportKey(pWatched, *static_cast<QKeyEvent*>(pEvent)))
+        return true;
     // Closing the window destroys its X windows, and showing it again makes new ones.
     if (pWatched == &m_videoArea && pEvent->type() == QEvent::WinIdChange)
         m_player.SetOutputWindow(static_cast<unsigned long>(m_videoArea.internalWinId()));
@@ -459,19 +475,27 @@ void CPlayerDlg::mouseReleaseEvent(QMouseEvent* pEvent)
     CBkDialog::mouseReleaseEvent(pEvent);
 }
 
+bool CPlayerDlg::TakeTransportKey(QObject* pControl, const QKeyEvent& event)
+{
+    // A slider keeps the arrows and a button (reached by Tab) Space; the window takes the
+    // other transport keys from them.
+    const bool bArrow = event.key() == Qt::Key_Left || event.key() == Qt::Key_Right;
+    if (qobject_cast<CBitmapSlider*>(pControl))
+        return !bArrow && OnTransportKey(event);
+    if (qobject_cast<CSkinButton*>(pControl))
+        return bArrow && OnTransportKey(event);
+    return false;
+}
+
 void CPlayerDlg::keyPressEvent(QKeyEvent* pEvent)
 {
     if (OnTransportKey(*pEvent))
         return;
-    if (pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter) {
-        // A focused push button takes Enter as its click, as in any dialog; else it is OK.
-        if (auto* pButton = qobject_cast<QPushButton*>(focusWidget())) {
-            pButton->click();
-            return;
-        }
-        accept();
+    // Enter ends nothing here: a key pressed so easily while playing must not close the
+    // window and its play list (Escape and the close button do). A play-list view plays its
+    // entry on it before it gets here.
+    if (pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter)
         return;
-    }
     CBkDialog::keyPressEvent(pEvent);
 }
 

@@ -232,6 +232,8 @@ private:
     void OpenDrop(const CDropPlan& plan);
     // Right / Left (with Ctrl: a minute) and Space, as the window takes them; true if taken.
     bool OnTransportKey(const QKeyEvent& event);
+    // A transport key that reached pControl, which has no use for it, taken by the window.
+    bool TakeTransportKey(QObject* pControl, const QKeyEvent& event);
     void OnContinuousToggled(bool bOn);
     // The open clip's track into a GPX file the user names.
     void OnExportGpx();

@@ -327,7 +327,7 @@ TEST_F(MainWindowTest, AboutBoxOpensAndClosesWhileTheWindowRunsOn)
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
-TEST(MainWindowClosing, EscapeCloseButtonAndEnterEndTheDialog)
+TEST(MainWindowClosing, EscapeAndTheCloseButtonEndTheDialogEnterDoesNot)
 {
     {
         CPlayerDlg dlg;
@@ -341,10 +341,16 @@ TEST(MainWindowClosing, EscapeCloseButtonAndEnterEndTheDialog)
     }
     {
         CPlayerDlg dlg;
+        bool bAccepted = false;
+        QObject::connect(&dlg, &QDialog::accepted, [&] { bAccepted = true; });
         QTimer::singleShot(300, &dlg, [&] {
-            Peer(dlg).m_listLeft.setFocus();
-            QTest::keyClick(&Peer(dlg).m_listLeft, Qt::Key_Return);
+            for (QWidget* pAt : {static_cast<QWidget*>(&dlg), static_cast<QWidget*>(&Peer(dlg).m_listLeft)}) {
+                pAt->setFocus();
+                QTest::keyClick(pAt, Qt::Key_Return);
+            }
+            QTest::keyClick(&dlg, Qt::Key_Escape);
         });
-        EXPECT_EQ(dlg.DoModal(), QDialog::Accepted);
+        EXPECT_EQ(dlg.DoModal(), QDialog::Rejected);
+        EXPECT_FALSE(bAccepted) << "Enter ended the program";
     }
 }

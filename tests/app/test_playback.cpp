@@ -11,6 +11,7 @@
 #include "whenmodal.h"
 #include "wiredwindow.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -368,7 +369,7 @@ TEST_F(PlaybackTest, ClipThatCannotBeOpenedOrPlayedIsToldAndChangesNothing)
 
 TEST_F(PlaybackTest, KeysMoveTheVideoAndTheRecordOfTheNewSecondShowsAtOnce)
 {
-    s_pDlg->OpenClip(MakeCardClip(QStringLiteral("card6"), QStringLiteral("CLIP0020.MOV"), SecondsLog(30), 12));
+    s_pDlg->OpenClip(MakeCardClip(QStringLiteral("card6"), QStringLiteral("CLIP0020.MOV"), SecondsLog(75), 70));
     ASSERT_TRUE(WaitFor([&] { return s_pDlg->ClipState().m_bPositionTimer; }, 20000)) << "tracking never started";
     ASSERT_TRUE(WaitFor([&] { return Peer(*s_pDlg).m_player.GetTime() > 1200; }, 5000)) << "the video never played";
 
@@ -383,18 +384,21 @@ TEST_F(PlaybackTest, KeysMoveTheVideoAndTheRecordOfTheNewSecondShowsAtOnce)
     EXPECT_EQ(s_pDlg->ClipState().m_nPlayState, PLAY_PAUSED) << "a seek while paused stays paused";
     QTest::keyClick(pFocus, Qt::Key_Left, Qt::ControlModifier);
     EXPECT_EQ(Peer(*s_pDlg).m_northText.text(), NorthOfSecond(0)) << "a minute back clamps to the start";
+    QTest::keyClick(pFocus, Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(Peer(*s_pDlg).m_northText.text(), NorthOfSecond(60)) << "a minute on";
     const std::int64_t nEnd = Peer(*s_pDlg).m_player.GetLength();
     QTest::keyClick(pFocus, Qt::Key_Right, Qt::ControlModifier);
     EXPECT_EQ(Peer(*s_pDlg).m_northText.text(), NorthOfSecond(nEnd / 1000)) << "a minute on clamps to the end";
     QTest::keyClick(pFocus, Qt::Key_Left);
-    EXPECT_EQ(Peer(*s_pDlg).m_northText.text(), NorthOfSecond((nEnd - 5000) / 1000));
+    const std::int64_t nBack = (nEnd - 5000) / 1000;
+    EXPECT_EQ(Peer(*s_pDlg).m_northText.text(), NorthOfSecond(nBack));
 
     // Playing on, the records follow the picture's second.
     QTest::keyClick(pFocus, Qt::Key_Space);
-    ASSERT_TRUE(WaitFor([&] { return Peer(*s_pDlg).m_northText.text() == NorthOfSecond(8); }, 4000))
+    ASSERT_TRUE(WaitFor([&] { return Peer(*s_pDlg).m_northText.text() == NorthOfSecond(nBack + 1); }, 4000))
         << "tracking did not go on from the new second";
     const std::int64_t nSecond = Peer(*s_pDlg).m_player.GetTime() / 1000;
-    EXPECT_LE(std::abs(nSecond - 8), 1) << "the marker runs away from the picture";
+    EXPECT_LE(std::abs(nSecond - (nBack + 1)), 1) << "the marker runs away from the picture";
 
     // As the desktop's controls seek.
     IPlayerControl& remote = *s_pDlg;
@@ -505,4 +509,64 @@ TEST_F(PlaybackTest, ClipWithOnlyAGpxFileBesideItTracksAndItsTrackExportsAsGpx)
     ASSERT_EQ(lines.size(), 5) << lines.join('|').toStdString() << babel.readAllStandardError().toStdString();
     EXPECT_TRUE(lines[1].startsWith(QStringLiteral("1,-33.860000,-70.210000,2021/03/05,12:00:00"))) << lines[1].toStdString();
     EXPECT_TRUE(lines[3].startsWith(QStringLiteral("3,-33.880000,-70.230000,2021/03/05,12:00:02"))) << lines[3].toStdString();
+}
+
+namespace {
+
+// A key as the user types it: to the control that has the keyboard.
+void Type(Qt::Key key)
+{
+    QWidget* pFocus = QApplication::focusWidget();
+    ASSERT_NE(pFocus, nullptr) << "nothing has the keyboard";
+    QTest::keyClick(pFocus, key);
+}
+
+} // namespace
+
+// A window of its own, to see where the keyboard is right after start. Enter elsewhere:
+// MainWindowClosing.
+TEST(WindowKeys, SpaceArrowsAndEnterPlayWhereverTheKeyboardIs)
+{
+    CWiredWindow wired;
+    CPlayerDlg& dlg = wired.Dlg();
+    dlg.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
+    // Made out of name order; the list holds them in name order.
+    const std::string second = MakeCardClip(QStringLiteral("keys"), QStringLiteral("CLIP0002.MOV"), SecondsLog(75), 70);
+    const std::string first = MakeCardClip(QStringLiteral("keys"), QStringLiteral("CLIP0001.MOV"), SecondsLog(75), 70);
+    dlg.StartAddFolder(first.substr(0, first.rfind('/')));
+    ASSERT_TRUE(WaitFor([&] { return dlg.GetPlayList().GetCount() == 2; }, 10000)) << "the folder was not added";
+    dlg.OpenClip(first);
+    ASSERT_TRUE(WaitFor([&] { return dlg.ClipState().m_bPositionTimer; }, 20000)) << "tracking never started";
+
+    // Space pauses and resumes, Right seeks 5 s, but where the control has a use for them.
+    IPlayerControl& remote = dlg;
+    const struct { const char* pszWhen; QWidget* pClicked; bool bTab, bTypeSpace, bRightSeeks; } kCases[] = {
+        {"right after start", nullptr, false, true, true},
+        {"after a click on the bin", &Peer(dlg).m_btnRemove, false, true, true},
+        {"on the volume slider", &Peer(dlg).m_volumeSlider, false, true, false},
+        {"on a button reached with Tab (Space there is the button's)", &Peer(dlg).m_btnRemove, true, false, true},
+    };
+    for (const auto& when : kCases) {
+        if (when.pClicked)
+            QTest::mouseClick(when.pClicked, Qt::LeftButton);
+        if (when.bTab)
+            Type(Qt::Key_Tab);
+        if (when.bTypeSpace)
+            Type(Qt::Key_Space);
+        ASSERT_EQ(dlg.ClipState().m_nPlayState, when.bTypeSpace ? PLAY_PAUSED : PLAY_PLAYING) << when.pszWhen;
+        ASSERT_TRUE(remote.SeekTo(20000));
+        Type(Qt::Key_Right);
+        EXPECT_EQ(Peer(dlg).m_northText.text(), NorthOfSecond(when.bRightSeeks ? 25 : 20)) << when.pszWhen;
+        if (when.bTypeSpace)
+            Type(Qt::Key_Space);
+        EXPECT_EQ(dlg.ClipState().m_nPlayState, PLAY_PLAYING) << when.pszWhen;
+    }
+
+    // Enter on a selected entry plays it: the second clip is the left view's second row.
+    CVideoListCtrl& list = Peer(dlg).m_listLeft;
+    ASSERT_EQ(list.topLevelItemCount(), 2);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(list.topLevelItem(1)).center());
+    Type(Qt::Key_Return);
+    EXPECT_EQ(dlg.GetClipPath(), QString::fromStdString(second));
 }

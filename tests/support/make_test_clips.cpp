@@ -16,6 +16,8 @@ int main(int argc, char** argv)
     } clips[] = {
         {TestClips::MovH264WithSound, 3}, {TestClips::MovH264WithSound, 4}, {TestClips::AviMjpeg, 3},
         {TestClips::AviMjpeg, 4},         {TestClips::Mp4H264, 4},
+        // Long enough for a minute's jump that does not end at either end.
+        {TestClips::MovH264WithSound, 70},
     };
     for (const auto& clip : clips) {
         const QString path = TestClips::Make(clip.kind, clip.nSeconds);
