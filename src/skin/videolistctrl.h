@@ -2,9 +2,8 @@
 
 #include <QTreeWidget>
 
-class CVideoEntry;
-
 class CGridItemDelegate;
+class CVideoEntry;
 
 // A play-list view in report style: four centred columns of fixed width with grid lines.
 class CVideoListCtrl : public QTreeWidget
