@@ -2,6 +2,7 @@
 
 #include <QTreeWidget>
 
+class CGridItemDelegate;
 class CVideoEntry;
 
 // A play-list view in report style: four centred columns of fixed width with grid lines.
@@ -14,8 +15,11 @@ public:
     // Report style, full-row single selection and the four columns.
     void SetUpReportView();
 
-    // Appends a row with the entry's name, date, time and log flag.
+    // Appends a row with the entry's name, date, time and log flag; the whole name is the
+    // row's tooltip.
     void AddEntryRow(const CVideoEntry& entry);
+    // The text that cell (nRow, nColumn) shows, elided to the column as it is drawn.
+    QString GetDisplayedText(int nRow, int nColumn) const;
     // The first selected row, or -1.
     int GetSelectedRow() const;
     // Selects row nRow alone; a row that does not exist selects nothing and changes nothing.
@@ -34,4 +38,7 @@ protected:
     void mousePressEvent(QMouseEvent* pEvent) override;
     void mouseDoubleClickEvent(QMouseEvent* pEvent) override;
     void keyPressEvent(QKeyEvent* pEvent) override;
+
+private:
+    CGridItemDelegate* m_pDelegate;
 };
