@@ -105,11 +105,11 @@ private:
         }
         if (OnPseudoFileSystem(dir.Get(), listPath) || !m_entered.insert({st.st_dev, st.st_ino}).second)
             return;
-        if (m_entered.size() > m_bounds.m_nMaxFolders) {
+        if (m_result.m_nFolders == m_bounds.m_nMaxFolders) {
             Stop(EScanStop::Folders);
             return;
         }
-        m_result.m_nFolders = m_entered.size();
+        ++m_result.m_nFolders;
         const CFolderListings::CListing& listing = m_logs.Listings().Get(listPath);
         if (listing.m_nError != 0)
             RecordError(listing.m_nError, listPath);
