@@ -193,7 +193,7 @@ TEST_F(PlayListTest, AClickOnTheNoteStopsAStuckScanAndAFolderAddedAfterItIsScann
     const QString later = TestClips::ScratchDir() + QStringLiteral("/latercard");
     for (const auto& [folder, nClips] : {std::pair{stuck, 400}, {later, 3}}) {
         QDir().mkpath(folder);
-        for (int i = 0; i < nClips; ++i) {
+        for (int i = nClips - 1; i >= 0; --i) {  // not in name order
             QFile clip(folder + QStringLiteral("/CLIP%1.MOV").arg(i, 4, 10, QLatin1Char('0')));
             ASSERT_TRUE(clip.open(QIODevice::WriteOnly));
         }
