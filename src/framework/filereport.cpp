@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QStringList>
 
 namespace {
 
@@ -20,15 +21,19 @@ void ReportFileError(QWidget* pOwner, const CFileException& error)
     ShowFileErrorBox(pOwner, QString::fromStdString(error.GetErrorMessage()));
 }
 
-void ReportFileErrors(QWidget* pOwner, const std::vector<CFileException>& errors)
+void ReportFileErrors(QWidget* pOwner, const std::vector<CFileException>& errors, const QString& strNote)
 {
-    if (errors.empty())
+    if (errors.empty() && strNote.isEmpty())
         return;
-    QString strText = QString::fromStdString(errors.front().GetErrorMessage());
-    const std::size_t nMore = errors.size() - 1;
+    QStringList paragraphs;
+    if (!errors.empty())
+        paragraphs.append(QString::fromStdString(errors.front().GetErrorMessage()));
+    const std::size_t nMore = errors.empty() ? 0 : errors.size() - 1;
     if (nMore == 1)
-        strText += QStringLiteral("\n\n1 more file could not be read either.");
+        paragraphs.append(QStringLiteral("1 more file could not be read either."));
     else if (nMore > 1)
-        strText += QStringLiteral("\n\n%1 more files could not be read either.").arg(nMore);
-    ShowFileErrorBox(pOwner, strText);
+        paragraphs.append(QStringLiteral("%1 more files could not be read either.").arg(nMore));
+    if (!strNote.isEmpty())
+        paragraphs.append(strNote);
+    ShowFileErrorBox(pOwner, paragraphs.join(QStringLiteral("\n\n")));
 }

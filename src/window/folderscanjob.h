@@ -28,6 +28,9 @@ public:
     void SetScanner(FolderScanner fnScan) { m_fnScan = std::move(fnScan); }
     void Start(const std::string& strFolder);
     bool IsRunning() const { return m_thread.joinable(); }
+    // Asks the scan that runs to end at its next item; it still ends with Finished and what it
+    // found until then.
+    void Cancel() { m_bCancel = true; }
     // After Finished: the scan's result; the job can then start again.
     CFolderScanResult TakeResult();
 

@@ -292,8 +292,9 @@ private:
     CWindowTimers m_timers;
     CFolderAddQueue m_addQueue;
     QString m_strClipPath;
-    // Over the play list while a scan runs: the busy cursor and the count found so far.
-    QLabel m_scanNote;
+    // Over the play list while a scan runs: the busy cursor and the count found so far; a
+    // click on it stops the scans.
+    CScanNote m_scanNote{m_addQueue};
     // Set once the engine has shown a time above zero of the current clip: a clip that ends
     // without one could not be played.
     std::atomic<bool> m_bMediaPlayed{false};

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QStringList>
 
 #include <utility>
 
@@ -47,7 +48,7 @@ void CPlayerDlg::StartAddFolder(const std::string& strFolder, bool bSelectFirst)
     if (!m_addQueue.Add(strFolder, bSelectFirst))
         return;
     m_btnAddFolder.setEnabled(false);
-    ShowScanProgress(0);
+    ShowScanProgress(m_addQueue.FoundSoFar());
     m_scanNote.show();
     m_scanNote.raise();
 }
@@ -60,7 +61,8 @@ void CPlayerDlg::ShowScanProgress(qulonglong nFound)
 
 void CPlayerDlg::OnScanFinished()
 {
-    CFolderScanResult result = m_addQueue.TakeResult();
+    CAddedFolder added = m_addQueue.TakeResult();
+    CFolderScanResult& result = added.m_result;
     m_entries.Append(std::move(result.m_clips));
     if (!IsScanning()) {
         m_scanNote.hide();
@@ -77,7 +79,10 @@ void CPlayerDlg::OnScanFinished()
     }
     if (!IsScanning())
         Q_EMIT FoldersAdded();
-    ReportFileErrors(this, result.m_errors);
+    QStringList notes;
+    for (const std::string& strNote : ScanCutNotes(result, added.m_strFolder))
+        notes.append(QString::fromStdString(strNote));
+    ReportFileErrors(this, result.m_errors, notes.join(QLatin1Char('\n')));
 }
 
 void CPlayerDlg::ShowPage(int nPage)

@@ -13,10 +13,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QTest>
 
+#include <atomic>
 #include <chrono>
+#include <memory>
 #include <thread>
 
 #include <unistd.h>
@@ -158,6 +161,75 @@ TEST_F(PlayListTest, SlowScanLeavesTheWindowFreeAndReportsUnreadableClipsOnce)
     EXPECT_TRUE(box.m_strText.contains(QStringLiteral("/GONE000"))) << box.m_strText.toStdString();
     EXPECT_TRUE(box.m_strText.contains(QStringLiteral("1 more file"))) << box.m_strText.toStdString();
     EXPECT_EQ(Peer(m_dlg).m_listLeft.topLevelItemCount(), 5);
+}
+
+TEST_F(PlayListTest, FolderWithLinksToProcRootAndBackUpEndsWithItsOwnClipsOnce)
+{
+    const QString folder = TestClips::ScratchDir() + QStringLiteral("/linkedcard");
+    QDir().mkpath(folder + QStringLiteral("/DCIM"));
+    const QString own[] = {folder + QStringLiteral("/DCIM/OWN0001.MOV"), folder + QStringLiteral("/OWN0002.MOV")};
+    for (const QString& clip : own) {
+        QFile file(clip);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    for (const auto& [pszLink, pszTarget] : {std::pair{"/proc", "/proc"}, {"/root", "/"}, {"/DCIM/up", ".."}})
+        ASSERT_EQ(::symlink(pszTarget, QFile::encodeName(folder + QLatin1String(pszLink)).constData()), 0);
+
+    CBoxCatcher box;  // what the walk through "/" could not read
+    m_dlg.StartAddFolder(QFile::encodeName(folder).toStdString());
+    ASSERT_TRUE(WaitFor([&] { return !m_dlg.IsScanning(); }, 120000)) << "the scan never ended";
+    for (const QString& clip : own) {
+        int nListed = 0;
+        for (int i = 0; i < Peer(m_dlg).m_entries.GetCount(); ++i)
+            nListed += QFileInfo(QString::fromStdString(Peer(m_dlg).m_entries.GetAt(i).m_strPath)).canonicalFilePath()
+                    == QFileInfo(clip).canonicalFilePath();
+        EXPECT_EQ(nListed, 1) << clip.toStdString();
+    }
+}
+
+TEST_F(PlayListTest, AClickOnTheNoteStopsAStuckScanAndAFolderAddedAfterItIsScannedMeanwhile)
+{
+    const QString stuck = TestClips::ScratchDir() + QStringLiteral("/stuckcard");
+    const QString later = TestClips::ScratchDir() + QStringLiteral("/latercard");
+    for (const auto& [folder, nClips] : {std::pair{stuck, 400}, {later, 3}}) {
+        QDir().mkpath(folder);
+        for (int i = nClips - 1; i >= 0; --i) {  // not in name order
+            QFile clip(folder + QStringLiteral("/CLIP%1.MOV").arg(i, 4, 10, QLatin1Char('0')));
+            ASSERT_TRUE(clip.open(QIODevice::WriteOnly));
+        }
+    }
+    // The first folder's scan takes 150 clips, then hangs until it is told to stop.
+    std::atomic<bool> bLaterScanned{false};
+    const std::string strStuck = QFile::encodeName(stuck).toStdString();
+    m_dlg.SetFolderScanner([&](const std::string& strFolder, const CScanHooks& hooks) {
+        if (strFolder != strStuck) {
+            CFolderScanResult result = ScanFolder(strFolder, hooks);
+            bLaterScanned = true;
+            return result;
+        }
+        auto pnAsked = std::make_shared<int>(0);
+        CScanHooks stuckHooks = hooks;
+        stuckHooks.m_fnCancel = [hooks, pnAsked] {
+            while (++*pnAsked > 150 && !hooks.m_fnCancel())
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            return *pnAsked > 150;
+        };
+        return ScanFolder(strFolder, stuckHooks);
+    });
+    m_dlg.StartAddFolder(strStuck);
+    m_dlg.StartAddFolder(QFile::encodeName(later).toStdString());
+    ASSERT_TRUE(WaitFor([&] { return bLaterScanned.load(); }, 30000)) << "the later folder waited for the stuck one";
+    EXPECT_EQ(Peer(m_dlg).m_entries.GetCount(), 0) << "the later folder's clips came before the first's";
+
+    auto* pNote = m_dlg.findChild<CScanNote*>();
+    ASSERT_NE(pNote, nullptr);
+    ASSERT_TRUE(pNote->isVisible());
+    QTest::mouseClick(pNote, Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return !m_dlg.IsScanning(); }, 30000)) << "the click did not stop the scan";
+    ASSERT_EQ(Peer(m_dlg).m_entries.GetCount(), 153);
+    EXPECT_EQ(Peer(m_dlg).m_entries.GetAt(149).m_strName, "CLIP0149.MOV");
+    EXPECT_EQ(Peer(m_dlg).m_entries.GetAt(150).m_strPath, QFile::encodeName(later + QStringLiteral("/CLIP0000.MOV")).toStdString());
+    EXPECT_FALSE(pNote->isVisible());
 }
 
 TEST_F(PlayListTest, OneAfterAnotherPlaysTheNextEntryWithItsTrackOnlyWhenOn)

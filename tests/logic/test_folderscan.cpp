@@ -164,7 +164,7 @@ TEST(FolderScan, LinksAreFollowedButNeverBackUpTheTree)
     for (const char* file : {"a.MOV", "sub/b.MOV", "other/c.MOV", "store/clip.bin"})
         dir.Write(file, "");
     dir.MakeDir("sub/deeper");
-    // "sub/toOther" leads to a sibling, not to a folder the scan is inside: it is entered.
+    // "sub/toOther" leads to a sibling the scan has been through already: it is not entered.
     for (const auto& [link, target] : {std::pair{"sub/up", ".."}, {"sub/self", "."},
                                        {"sub/deeper/upup", "../.."}, {"sub/toOther", "../other"},
                                        {"linked.MOV", "store/clip.bin"}, {"notAClip.txt", "a.MOV"}})
@@ -173,9 +173,87 @@ TEST(FolderScan, LinksAreFollowedButNeverBackUpTheTree)
     std::vector<std::string> paths = Paths(ScanFolder(dir.Path()).m_clips);
     std::sort(paths.begin(), paths.end());
     std::vector<std::string> expected;
-    for (const char* clip : {"/a.MOV", "/linked.MOV", "/other/c.MOV", "/sub/b.MOV", "/sub/toOther/c.MOV"})
+    for (const char* clip : {"/a.MOV", "/linked.MOV", "/other/c.MOV", "/sub/b.MOV"})
         expected.push_back(dir.Path() + clip);
     EXPECT_EQ(paths, expected);
+}
+
+TEST(FolderScan, LinksToTheKernelsFileSystemsToRootAndTwiceToOneFolderEndWithEachClipOnce)
+{
+    // Links beside the folder's own clips a.MOV and sub/b.MOV; an entry is one of them when its
+    // path leads there, as "again/b.MOV" does.
+    const struct
+    {
+        std::vector<std::pair<const char*, const char*>> links;
+        std::size_t nFolders;  // entered, when the row knows it
+    } rows[] = {
+        {{{"proc", "/proc"}, {"sys", "/sys"}}, 2},
+        {{{"sub/up", ".."}, {"sub/self", "."}}, 2},
+        {{{"again", "sub"}, {"zagain", "sub"}, {"sub/twice", "../again"}}, 2},
+        {{{"root", "/"}, {"proc", "/proc"}, {"sub/up", ".."}}, 0},
+    };
+    for (const auto& row : rows) {
+        CScratchDir dir;
+        const std::string own[] = {dir.Write("a.MOV", ""), dir.Write("sub/b.MOV", "")};
+        for (const auto& [link, target] : row.links)
+            ASSERT_EQ(::symlink(target, (dir.Path() + "/" + link).c_str()), 0) << link;
+
+        const CFolderScanResult result = ScanFolder(dir.Path());
+        for (const std::string& clip : own) {
+            EXPECT_EQ(std::count_if(result.m_clips.begin(), result.m_clips.end(),
+                                    [&](const CVideoEntry& entry) {
+                                        std::error_code ec;
+                                        return std::filesystem::equivalent(entry.m_strPath, clip, ec);
+                                    }),
+                      1)
+                << clip << " with " << row.links.front().first;
+        }
+        if (row.nFolders != 0) {
+            EXPECT_EQ(result.m_nFolders, row.nFolders) << row.links.front().first;
+            EXPECT_EQ(result.m_clips.size(), 2u) << row.links.front().first;
+        }
+        EXPECT_EQ(result.m_eStop, EScanStop::None) << row.links.front().first;
+    }
+}
+
+TEST(FolderScan, BoundsOfDepthClipsAndFoldersSayWhatTheyCut)
+{
+    struct CRow
+    {
+        const char* name;
+        std::vector<std::string> clips;
+        CScanBounds bounds;
+        std::size_t nListed;
+        std::vector<std::string> notes;  // "@" stands for the scanned folder
+    };
+    std::string deep;
+    std::vector<std::string> levels;
+    for (int n = 0; n <= 34; ++n) {  // a clip on each level 0..34
+        levels.push_back(deep + "L" + std::to_string(n) + ".MOV");
+        deep += "d/";
+    }
+    const CRow rows[] = {
+        {"depth", levels, {}, 33, {"1 folder deeper than 32 levels below @ was not read."}},
+        {"depth 2", {"a/b/c/A.MOV", "a/b/B.MOV", "x/y/z/C.MOV", "E.MOV"}, {2, 100, 100}, 2,
+         {"2 folders deeper than 2 levels below @ were not read."}},
+        {"clips", {"A.MOV", "B.MOV", "s/C.MOV", "s/D.MOV", "E.MOV"}, {32, 3, 100}, 3,
+         {"The scan of @ ended at its bound of 3 clips; the rest was not read."}},
+        {"clips exactly", {"A.MOV", "B.MOV", "s/C.MOV"}, {32, 3, 100}, 3, {}},
+        {"folders", {"A.MOV", "s/B.MOV", "t/C.MOV", "u/D.MOV"}, {32, 100, 3}, 3,
+         {"The scan of @ ended at its bound of 3 folders; the rest was not read."}},
+        {"folders exactly", {"A.MOV", "s/B.MOV", "t/C.MOV"}, {32, 100, 3}, 3, {}},
+    };
+    for (const CRow& row : rows) {
+        CScratchDir dir;
+        for (const std::string& clip : row.clips)
+            dir.Write(clip, "");
+        const CFolderScanResult result = ScanFolder(dir.Path(), {}, row.bounds);
+        EXPECT_EQ(result.m_clips.size(), row.nListed) << row.name;
+        std::vector<std::string> notes;
+        for (std::string note : row.notes)
+            notes.push_back(note.replace(note.find('@'), 1, dir.Path()));
+        EXPECT_EQ(ScanCutNotes(result, dir.Path()), notes) << row.name;
+    }
 }
 
 TEST(FolderScan, UnreadableClipsAndFoldersAreReportedAndTheScanGoesOn)
