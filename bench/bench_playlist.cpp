@@ -105,7 +105,7 @@ void BM_AddFolderToEmptyList(benchmark::State& state)
         state.ResumeTiming();
         list->AddFolder(Card().Path());
         state.PauseTiming();
-        if (list->GetCount() != CLIPS || list->GetAt(CLIPS - 1).m_strLog != "Y")
+        if (list->GetCount() != CLIPS || !list->GetAt(CLIPS - 1).m_bHasTrack)
             state.SkipWithError("clips or logs missing");
         list.reset();
         state.ResumeTiming();

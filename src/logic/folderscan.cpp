@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <ctime>
 #include <iterator>
 #include <set>
 #include <utility>
@@ -172,17 +171,10 @@ private:
             return;
         }
 
-        char date[32] = "";
-        char time[32] = "";
-        std::tm local{};
-        if (::localtime_r(&st.st_mtime, &local)) {
-            std::strftime(date, sizeof date, "%Y-%m-%d", &local);
-            std::strftime(time, sizeof time, "%H:%M:%S", &local);
-        }
         // The folder's listing is at hand, so the files beside the clip cost no more reads.
         const bool hasLog = m_logs.Exists(GpsLogPathOfOpenClip(path, "log"))
             || !BesideTrackSources(m_logs.Listings(), path).empty();
-        m_result.m_clips.emplace_back(name, date, time, std::move(path), hasLog ? "Y" : "N");
+        m_result.m_clips.emplace_back(name, st.st_mtime, std::move(path), hasLog);
 
         if (m_hooks.m_fnProgress && m_result.m_clips.size() % PROGRESS_STEP == 0)
             m_hooks.m_fnProgress(m_result.m_clips.size());

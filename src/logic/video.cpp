@@ -1,8 +1,37 @@
 #include "logic/video.h"
 
 #include <algorithm>
+#include <ctime>
 #include <stdexcept>
 #include <utility>
+
+namespace {
+
+std::string FormatLocal(std::time_t t, const char* pszFormat)
+{
+    std::tm local{};
+    char text[32] = "";
+    if (::localtime_r(&t, &local))
+        std::strftime(text, sizeof text, pszFormat, &local);
+    return text;
+}
+
+} // namespace
+
+std::string FormatEntryDate(const CVideoEntry& entry)
+{
+    return FormatLocal(entry.m_tWritten, "%Y-%m-%d");
+}
+
+std::string FormatEntryTime(const CVideoEntry& entry)
+{
+    return FormatLocal(entry.m_tWritten, "%H:%M:%S");
+}
+
+std::string FormatEntryLog(const CVideoEntry& entry)
+{
+    return entry.m_bHasTrack ? "Y" : "N";
+}
 
 const CVideoEntry& CVideoList::GetAt(int i) const
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <ctime>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -7,15 +9,17 @@
 struct CFolderScanResult;  // folderscan.h
 struct CScanHooks;
 
-// One play-list entry: what the list views show and the path that playback opens.
+// One play-list entry: the clip as the folder scan found it and the path that playback opens.
+// The list views show it through the FormatEntry functions below.
 class CVideoEntry
 {
 public:
+    static constexpr std::int64_t DURATION_UNKNOWN = -1;
+
     CVideoEntry() = default;
-    CVideoEntry(std::string strName, std::string strDate, std::string strTime, std::string strPath,
-                std::string strLog)
-        : m_strName(std::move(strName)), m_strDate(std::move(strDate)), m_strTime(std::move(strTime)),
-          m_strPath(std::move(strPath)), m_strLog(std::move(strLog))
+    CVideoEntry(std::string strName, std::time_t tWritten, std::string strPath, bool bHasTrack)
+        : m_strName(std::move(strName)), m_strPath(std::move(strPath)), m_tWritten(tWritten),
+          m_bHasTrack(bHasTrack)
     {
     }
     virtual ~CVideoEntry() = default;
@@ -23,11 +27,19 @@ public:
     CVideoEntry& operator=(const CVideoEntry&) = default;
 
     std::string m_strName;
-    std::string m_strDate;
-    std::string m_strTime;
     std::string m_strPath;
-    std::string m_strLog;
+    // The clip file's last-write time.
+    std::time_t m_tWritten = 0;
+    bool m_bHasTrack = false;
+    std::int64_t m_nDurationMs = DURATION_UNKNOWN;
 };
+
+// The texts of the list views' Date, Time and Log columns. Date and time are the last-write
+// time in the local time zone as it is when called; both are empty for a time the C library
+// cannot convert.
+std::string FormatEntryDate(const CVideoEntry& entry);
+std::string FormatEntryTime(const CVideoEntry& entry);
+std::string FormatEntryLog(const CVideoEntry& entry);
 
 // The play list: entries in the order the folder scans found them, and beside them the set
 // of their paths, so that the duplicate test costs the same for 50 entries as for 50,000.

@@ -134,9 +134,9 @@ void CVideoListCtrl::SetUpReportView()
 void CVideoListCtrl::AddEntryRow(const CVideoEntry& entry)
 {
     auto* pItem = new QTreeWidgetItem(QStringList{QString::fromStdString(entry.m_strName),
-                                                  QString::fromStdString(entry.m_strDate),
-                                                  QString::fromStdString(entry.m_strTime),
-                                                  QString::fromStdString(entry.m_strLog)});
+                                                  QString::fromStdString(FormatEntryDate(entry)),
+                                                  QString::fromStdString(FormatEntryTime(entry)),
+                                                  QString::fromStdString(FormatEntryLog(entry))});
     const QString strName = pItem->text(0);
     for (int i = 0; i < int(std::size(kColumns)); ++i) {
         pItem->setTextAlignment(i, Qt::AlignCenter);

@@ -8,8 +8,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <ctime>
 #include <functional>
 #include <iterator>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -93,19 +95,49 @@ TEST(FolderScan, ClipsByTheirLastFourCharactersWithTheirLocalWriteTime)
     ::setenv("TZ", "CST-8", 1);
     ::tzset();
     const CFolderScanResult result = ScanFolder(dir.Path());
-    ::setenv("TZ", savedTz.c_str(), 1);
-    ::tzset();
-
     std::vector<std::string> names;
     for (const CVideoEntry& clip : result.m_clips) {
         names.push_back(clip.m_strName);
         if (clip.m_strName == "CLIP.MOV") {
-            EXPECT_EQ(clip.m_strDate + " " + clip.m_strTime, "2011-05-29 04:30:05");
+            EXPECT_EQ(FormatEntryDate(clip) + " " + FormatEntryTime(clip), "2011-05-29 04:30:05");
         }
     }
+    ::setenv("TZ", savedTz.c_str(), 1);
+    ::tzset();
     std::sort(names.begin(), names.end());
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(names, expected);
+}
+
+TEST(VideoEntry, ColumnTextsAreTheWriteTimeInTheZoneOfTheMomentAndTheTrackFlag)
+{
+    const struct
+    {
+        std::time_t tWritten;
+        const char* zone;
+        const char* date;
+        const char* time;
+        bool bHasTrack;
+    } rows[] = {
+        {1306614605, "UTC0", "2011-05-28", "20:30:05", true},
+        {1306614605, "CST-8", "2011-05-29", "04:30:05", false},  // the next day east of Greenwich
+        {0, "NST+3:30", "1969-12-31", "20:30:00", true},         // the day before, half an hour off
+        {-86400, "UTC0", "1969-12-31", "00:00:00", false},       // before 1970
+        {1711846799, "CET-1CEST,M3.5.0,M10.5.0/3", "2024-03-31", "01:59:59", true},
+        {1711846800, "CET-1CEST,M3.5.0,M10.5.0/3", "2024-03-31", "03:00:00", false},  // summer time
+        {std::numeric_limits<std::time_t>::max(), "UTC0", "", "", true},  // no year holds it
+    };
+    const std::string savedTz = std::getenv("TZ") ? std::getenv("TZ") : "";
+    for (const auto& row : rows) {
+        ::setenv("TZ", row.zone, 1);
+        ::tzset();
+        const CVideoEntry entry("CLIP.MOV", row.tWritten, "/card/CLIP.MOV", row.bHasTrack);
+        EXPECT_EQ(FormatEntryDate(entry), row.date) << row.tWritten << " " << row.zone;
+        EXPECT_EQ(FormatEntryTime(entry), row.time) << row.tWritten << " " << row.zone;
+        EXPECT_EQ(FormatEntryLog(entry), row.bHasTrack ? "Y" : "N");
+    }
+    ::setenv("TZ", savedTz.c_str(), 1);
+    ::tzset();
 }
 
 TEST(FolderScan, LogFlagFoundWithoutRegardToCase)
@@ -152,7 +184,7 @@ TEST(FolderScan, LogFlagFoundWithoutRegardToCase)
         });
         ASSERT_NE(row, std::end(rows));
         const char flag = row->flags[clip.m_strName[7] - '1'];
-        EXPECT_EQ(clip.m_strLog, std::string(1, flag)) << clip.m_strPath;
+        EXPECT_EQ(FormatEntryLog(clip), std::string(1, flag)) << clip.m_strPath;
         // The lookup on its own, without what the scan remembered, agrees.
         EXPECT_EQ(GpsLogExists(GetGpsLogPath(clip.m_strPath, "log")), flag == 'Y') << clip.m_strPath;
     }
@@ -343,10 +375,10 @@ TEST(VideoList, NoPathTwice)
     EXPECT_EQ(list.GetAt(1).m_strPath, a);
 
     // A batch is checked against itself too; the first of two equal paths stays.
-    EXPECT_EQ(list.Append({{"C.MOV", "", "", "/x/C.MOV", "N"}, {"C.MOV", "", "", "/x/C.MOV", "Y"},
-                           {"A.MOV", "", "", a, "N"}, {"D.MOV", "", "", "/x/D.MOV", "N"}}),
+    EXPECT_EQ(list.Append({{"C.MOV", 0, "/x/C.MOV", false}, {"C.MOV", 0, "/x/C.MOV", true},
+                           {"A.MOV", 0, a, false}, {"D.MOV", 0, "/x/D.MOV", false}}),
               2);
     ASSERT_EQ(list.GetCount(), 4);
-    EXPECT_EQ(list.GetAt(2).m_strLog, "N");
-    EXPECT_FALSE(list.Append(CVideoEntry("D.MOV", "", "", "/x/D.MOV", "N")));
+    EXPECT_FALSE(list.GetAt(2).m_bHasTrack);
+    EXPECT_FALSE(list.Append(CVideoEntry("D.MOV", 0, "/x/D.MOV", false)));
 }

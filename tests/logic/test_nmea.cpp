@@ -193,7 +193,7 @@ TEST(Nmea, TrackComesFromTheCardLogThenTheFileBesideTheClip)
     dir.Write("card/DCIM/100MEDIA/clip0042.Nmea", Rmc("120000", "020315", 1));
     EXPECT_EQ(formatOf()->GetFormat(), ETrackFormat::Nmea);
     EXPECT_TRUE(formatOf()->IsOpen());
-    EXPECT_EQ(ScanFolder(dir.Path() + "/card").m_clips.at(0).m_strLog, "Y");
+    EXPECT_EQ(FormatEntryLog(ScanFolder(dir.Path() + "/card").m_clips.at(0)), "Y");
 
     // The card's log comes first, even without a valid record.
     dir.Write("card/gps/gps0042.log", "V,120000,0304100000,,,\n");
@@ -203,7 +203,7 @@ TEST(Nmea, TrackComesFromTheCardLogThenTheFileBesideTheClip)
     // The play list says N for a clip with only a folder of the name beside it.
     dir.Write("card/DCIM/100MEDIA/MOVI0043.AVI", "x");
     dir.MakeDir("card/DCIM/100MEDIA/MOVI0043.nmea");
-    EXPECT_EQ(ScanFolder(dir.Path() + "/card").m_clips.at(1).m_strLog, "N");
+    EXPECT_EQ(FormatEntryLog(ScanFolder(dir.Path() + "/card").m_clips.at(1)), "N");
 }
 
 namespace {

@@ -127,7 +127,7 @@ TEST(PlayListCommands, RemoveTheSelectedRows)
     for (const auto& row : rows) {
         CVideoList list;
         for (int i = 0; i < row.count; ++i)
-            list.Append(CVideoEntry("", "", "", "/card/" + std::to_string(i), "N"));
+            list.Append(CVideoEntry("", 0, "/card/" + std::to_string(i), false));
 
         const std::vector<int> removed = RowsToRemove(row.state, row.count);
         EXPECT_EQ(removed, row.removed) << row.count;
