@@ -15,28 +15,19 @@
 
 #include <cstdlib>
 #include <ctime>
-#include <vector>
 
 namespace {
 
 // A view as the main window sets its own up, at the window's size for it, shown.
-void ShowEntries(CVideoListCtrl& list, const std::vector<CVideoEntry>& entries)
+void ShowList(CVideoListCtrl& list, const QStringList& names)
 {
     list.SetUpReportView();
     const DlgTemplate& tmpl = MainDialogTemplate();
     list.resize(tmpl.ToPixels(tmpl.Find(IDC_LIST_LEFT)->rcUnits).size());
-    for (const CVideoEntry& entry : entries)
-        list.AddEntryRow(entry);
+    for (const QString& name : names)
+        list.AddEntryRow(CVideoEntry(name.toStdString(), 1796120100, "/card/x", true));
     list.show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&list));
-}
-
-void ShowList(CVideoListCtrl& list, const QStringList& names)
-{
-    std::vector<CVideoEntry> entries;
-    for (const QString& name : names)
-        entries.emplace_back(name.toStdString(), 1796120100, "/card/x", true);
-    ShowEntries(list, entries);
 }
 
 } // namespace
@@ -68,13 +59,15 @@ TEST(VideoList, RowsShowTheWriteTimeInTheLocalZoneAndTheTrackFlag)
     ::setenv("TZ", "CST-8", 1);
     ::tzset();
     CVideoListCtrl list;
-    ShowEntries(list, {{"A.MOV", 1306614605, "/card/A.MOV", true}, {"B.MOV", 0, "/card/B.MOV", false}});
+    list.SetUpReportView();
+    list.AddEntryRow(CVideoEntry("A.MOV", 1306614605, "/card/A.MOV", true));
+    list.AddEntryRow(CVideoEntry("B.MOV", 0, "/card/B.MOV", false));
     ::setenv("TZ", savedTz.c_str(), 1);
     ::tzset();
     const QStringList rows[] = {{"A.MOV", "2011-05-29", "04:30:05", "Y"}, {"B.MOV", "1970-01-01", "08:00:00", "N"}};
     for (int nRow = 0; nRow < 2; ++nRow) {
         for (int nColumn = 0; nColumn < 4; ++nColumn)
-            EXPECT_EQ(list.GetDisplayedText(nRow, nColumn), rows[nRow][nColumn]) << nRow << " " << nColumn;
+            EXPECT_EQ(list.topLevelItem(nRow)->text(nColumn), rows[nRow][nColumn]) << nRow << " " << nColumn;
     }
 }
 
