@@ -19,7 +19,6 @@
 #include <QTimer>
 #include <QWindow>
 
-
 namespace {
 
 constexpr int kTitleStripHeight = 26;
