@@ -19,9 +19,9 @@
 
 #include <algorithm>
 #include <memory>
+#include <thread>
 #include <utility>
 #include <vector>
-#include <thread>
 
 namespace {
 
