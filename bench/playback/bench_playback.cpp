@@ -15,7 +15,7 @@
 #include "framework/controlid.h"
 #include "framework/dialogtemplate.h"
 #include "app/player_app.h"
-#include "engine/videoplayer.h"
+#include "engine/vlcinstance.h"
 #include "proctree.h"
 #include "resource.h"
 #include "startwatch.h"
@@ -80,7 +80,7 @@ QStringList BareArguments(const COptions& options)
     QStringList args = {QStringLiteral("--size"), QStringLiteral("%1x%2").arg(size.width()).arg(size.height())};
     // The engine's arguments as the program makes them from the video output of its settings.
     const std::string strOutput = options.strOutput == QLatin1String("auto") ? "" : options.strOutput.toStdString();
-    for (const std::string& arg : CVideoPlayerImpl::ProgramArgs(strOutput))
+    for (const std::string& arg : CVlcInstance::ProgramArgs(strOutput))
         args << QStringLiteral("--engine-arg") << QString::fromStdString(arg);
     return args;
 }

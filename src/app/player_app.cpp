@@ -8,7 +8,7 @@
 #include "map/mywebbrowser/impidispatch.h"
 #include "app/pathstrace.h"
 #include "window/player_dlg.h"
-#include "engine/videoplayer.h"
+#include "engine/vlcinstance.h"
 
 #include <QApplication>
 #include <QDir>
@@ -176,8 +176,8 @@ void CPlayerApp::ReadSettings()
 
 void CPlayerApp::PreStartEngine()
 {
-    CVideoPlayerImpl::PreStart(
-        CVideoPlayerImpl::ProgramArgs(m_settingsReader.Settings().m_strVideoOutput.toStdString()));
+    CVlcInstance::PreStart(
+        CVlcInstance::ProgramArgs(m_settingsReader.Settings().m_strVideoOutput.toStdString()));
 }
 
 bool CPlayerApp::CheckDisplay()
@@ -240,7 +240,7 @@ BOOL CPlayerApp::InitInstance()
 
 int CPlayerApp::ExitInstance()
 {
-    CVideoPlayerImpl::DiscardPreStart();
+    CVlcInstance::DiscardPreStart();
     m_pExternalDispatch.reset();
     m_pBus.reset();
     return m_admission == Admission::Run || m_admission == Admission::HandedOver ? 0 : 1;

@@ -1,45 +1,32 @@
 #include "engine/videoplayer.h"
 
+#include "engine/vlcinstance.h"
+#include "framework/trace.h"
+
 #include <vlc/vlc.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <dlfcn.h>
-#include <future>
 #include <malloc.h>
+#include <utility>
 
 namespace {
 
-const char* const kProgramArgs[] = {"-I", "dumy", "--ignore-config"};
+const int kReportedEvents[] = {libvlc_MediaPlayerTimeChanged, libvlc_MediaPlayerEncounteredError,
+                               libvlc_MediaPlayerEndReached};
+// How far the picture is counted to run on past the player's last report.
+constexpr std::int64_t kMaxRunOnMs = 300;
 
-struct CPreStarted
+std::int64_t MonotonicMs()
 {
-    std::vector<std::string> m_args;
-    std::future<libvlc_instance_t*> m_instance;
-};
-
-CPreStarted& PreStarted()
-{
-    static CPreStarted preStarted;
-    return preStarted;
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
-constexpr char kVideoOutputArg[] = "--vout=";
-
-// A clip's decoder and picture buffers (3 MB a picture at 1080p) are freed by libVLC's
-// threads when the clip is closed. malloc keeps freed pages in its arenas, one per thread that
-// found the others busy, and clip after clip the program's resident size grew by gigabytes of
-// free memory. Buffers of a megabyte and more are therefore mapped each on its own, as malloc
-// does until the first of them is freed, and whatever else was freed is handed back once a
-// clip has been closed.
-constexpr int kOwnMappingBytes = 1024 * 1024;
-
-void MapPicturesOnTheirOwn()
-{
-    static const bool bSet = mallopt(M_MMAP_THRESHOLD, kOwnMappingBytes) == 1;
-    (void)bSet;
-}
-
+// What a closed clip freed is handed back to the system (see the instance's start).
 void ReleaseFreedMemory()
 {
     malloc_trim(0);
@@ -77,16 +64,6 @@ bool SetPlayerVideoOutput(libvlc_media_player_t* pPlayer, const std::string& str
     return pfnSet(pPlayer, "vout", kVlcVarString, value) == 0;
 }
 
-std::string VideoOutputOf(const std::vector<std::string>& args)
-{
-    std::string strOutput;
-    for (const std::string& arg : args) {
-        if (arg.compare(0, std::size(kVideoOutputArg) - 1, kVideoOutputArg) == 0)
-            strOutput = arg.substr(std::size(kVideoOutputArg) - 1);
-    }
-    return strOutput;
-}
-
 // libVLC reads the option's seconds with a decimal point whatever the locale.
 std::string StartTimeOption(std::int64_t nStartMs)
 {
@@ -96,99 +73,118 @@ std::string StartTimeOption(std::int64_t nStartMs)
     return szOption;
 }
 
-libvlc_instance_t* NewInstance(const std::vector<std::string>& args)
-{
-    std::vector<const char*> argv;
-    argv.reserve(args.size());
-    for (const std::string& arg : args)
-        argv.push_back(arg.c_str());
-    return libvlc_new(int(argv.size()), argv.data());
-}
-
 } // namespace
 
-std::vector<std::string> CVideoPlayerImpl::ProgramArgs(const std::string& strVideoOutput)
+CVideoPlayer::CVideoPlayer() : m_pInstance(CVlcInstance::Shared())
 {
-    std::vector<std::string> args(std::begin(kProgramArgs), std::end(kProgramArgs));
-    if (!strVideoOutput.empty())
-        args.push_back(kVideoOutputArg + strVideoOutput);
-    return args;
-}
-
-void CVideoPlayerImpl::PreStart(const std::vector<std::string>& args)
-{
-    CPreStarted& preStarted = PreStarted();
-    if (preStarted.m_instance.valid())
-        return;
-    MapPicturesOnTheirOwn();
-    preStarted.m_args = args;
-    preStarted.m_instance =
-        std::async(std::launch::async, [&preStarted] { return NewInstance(preStarted.m_args); });
-}
-
-void CVideoPlayerImpl::DiscardPreStart()
-{
-    if (!PreStarted().m_instance.valid())
-        return;
-    if (libvlc_instance_t* pInstance = PreStarted().m_instance.get())
-        libvlc_release(pInstance);
-}
-
-CVideoPlayerImpl::CVideoPlayerImpl()
-{
-    CPreStarted& preStarted = PreStarted();
-    if (preStarted.m_instance.valid()) {
-        m_args = preStarted.m_args;
-        m_strVideoOutput = VideoOutputOf(m_args);
-        m_pInstance = preStarted.m_instance.get();
-        StartPlayer();
-        return;
-    }
-    Start(ProgramArgs(std::string()));
-}
-
-CVideoPlayerImpl::CVideoPlayerImpl(const std::vector<std::string>& args)
-{
-    Start(args);
-}
-
-void CVideoPlayerImpl::Start(const std::vector<std::string>& args)
-{
-    MapPicturesOnTheirOwn();
-    m_args = args;
-    m_strVideoOutput = VideoOutputOf(m_args);
-    m_pInstance = NewInstance(args);
     StartPlayer();
 }
 
-void CVideoPlayerImpl::StartPlayer()
+CVideoPlayer::CVideoPlayer(const std::vector<std::string>& args) : m_pInstance(CVlcInstance::Start(args))
 {
-    if (!m_pInstance)
+    StartPlayer();
+}
+
+void CVideoPlayer::StartPlayer()
+{
+    if (!m_pInstance->Get())
         return;
-    m_pMediaPlayer = libvlc_media_player_new(m_pInstance);
+    m_pMediaPlayer = libvlc_media_player_new(m_pInstance->Get());
     if (!m_pMediaPlayer)
         return;
     m_pEventManager = libvlc_media_player_event_manager(m_pMediaPlayer);
     // The window's own key and mouse handling must keep working over the video.
     libvlc_video_set_key_input(m_pMediaPlayer, 0);
     libvlc_video_set_mouse_input(m_pMediaPlayer, 0);
+    AttachEvents(true);
 }
 
-CVideoPlayerImpl::~CVideoPlayerImpl()
+CVideoPlayer::~CVideoPlayer()
 {
-    // Nothing may call back into the owner once it starts to go.
-    DetachHandlers();
+    // A report running on the event thread has returned once its event is detached; what it
+    // queued goes with this object.
+    AttachEvents(false);
     if (m_pMediaPlayer) {
         libvlc_media_player_stop(m_pMediaPlayer);
         libvlc_media_player_release(m_pMediaPlayer);
     }
     if (m_pMedia)
         libvlc_media_release(m_pMedia);
-    if (m_pInstance)
-        libvlc_release(m_pInstance);
 }
 
-void CVideoPlayerImpl::SetOutputWindow(unsigned long nXWindow)
+const std::vector<std::string>& CVideoPlayer::Arguments() const
+{
+    return m_pInstance->Arguments();
+}
+
+void CVideoPlayer::AttachEvents(bool bAttach)
+{
+    if (!m_pEventManager)
+        return;
+    for (int nType : kReportedEvents) {
+        if (bAttach)
+            libvlc_event_attach(m_pEventManager, nType, &CVideoPlayer::OnEvent, this);
+        else
+            libvlc_event_detach(m_pEventManager, nType, &CVideoPlayer::OnEvent, this);
+    }
+}
+
+void CVideoPlayer::OnEvent(const libvlc_event_t* pEvent, void* pUser)
+{
+    auto* pPlayer = static_cast<CVideoPlayer*>(pUser);
+    if (!pPlayer)
+        return;
+    if (pEvent->type == libvlc_MediaPlayerTimeChanged) {
+        const std::int64_t nTime = pEvent->u.media_player_time_changed.new_time;
+        qCDebug(lcTrace, "VLC_EVT_TIME_CHANGED: new_time %d[ms]\n", int(nTime));
+        if (nTime > 0)
+            pPlayer->m_bMediaPlayed = true;
+        pPlayer->NoteTime(nTime);
+        if (pPlayer->m_bTimeQueued.exchange(true))
+            return;
+        QMetaObject::invokeMethod(pPlayer, [pPlayer] { pPlayer->OnTimeReported(); }, Qt::QueuedConnection);
+        return;
+    }
+    if (pEvent->type != libvlc_MediaPlayerEncounteredError && pEvent->type != libvlc_MediaPlayerEndReached)
+        return;
+    const bool bFailed = pEvent->type == libvlc_MediaPlayerEncounteredError;
+    const unsigned nSerial = pPlayer->m_nMediaSerial.load();
+    QMetaObject::invokeMethod(pPlayer, [pPlayer, nSerial, bFailed] { pPlayer->OnMediaDone(nSerial, bFailed); },
+                              Qt::QueuedConnection);
+}
+
+void CVideoPlayer::OnTimeReported()
+{
+    m_bTimeQueued = false;
+    ApplyHeldSeek();
+    Q_EMIT TimeChanged(m_nReportedTimeMs.load());
+}
+
+void CVideoPlayer::OnMediaDone(unsigned nMediaSerial, bool bFailed)
+{
+    if (nMediaSerial != m_nMediaSerial.load() || nMediaSerial == 0)
+        return;
+    if (bFailed || !m_bMediaPlayed)
+        Q_EMIT Failed();
+    else
+        Q_EMIT Ended();
+}
+
+void CVideoPlayer::NoteTime(std::int64_t nTimeMs)
+{
+    m_nReportedAtMs = MonotonicMs();
+    m_nReportedTimeMs = nTimeMs;
+}
+
+std::int64_t CVideoPlayer::TimeNow(bool bRunning) const
+{
+    const std::int64_t nTime = m_nReportedTimeMs.load();
+    if (nTime < 0 || !bRunning)
+        return nTime;
+    return nTime + std::clamp<std::int64_t>(MonotonicMs() - m_nReportedAtMs.load(), 0, kMaxRunOnMs);
+}
+
+void CVideoPlayer::SetOutputWindow(unsigned long nXWindow)
 {
     m_nOutputWindow = nXWindow;
     if (!m_pMediaPlayer)
@@ -200,47 +196,15 @@ void CVideoPlayerImpl::SetOutputWindow(unsigned long nXWindow)
         return;
     }
     libvlc_media_player_set_xwindow(m_pMediaPlayer, static_cast<uint32_t>(nXWindow));
-    if (!m_strVideoOutput.empty() && !SetPlayerVideoOutput(m_pMediaPlayer, m_strVideoOutput))
+    const std::string& strOutput = m_pInstance->VideoOutput();
+    if (!strOutput.empty() && !SetPlayerVideoOutput(m_pMediaPlayer, strOutput))
         std::fprintf(stderr, "deruziz: libVLC did not take the video output %s; it chooses its own\n",
-                     m_strVideoOutput.c_str());
+                     strOutput.c_str());
 }
 
-void CVideoPlayerImpl::Reattach(int nEventType, VideoEventCallback& pfnSlot, void*& pUserSlot,
-                                VideoEventCallback pfnCallback, void* pUser)
+void CVideoPlayer::SetMedia(const std::string& strUtf8Path, bool bPaused, std::int64_t nStartMs)
 {
-    if (m_pEventManager && pfnSlot)
-        libvlc_event_detach(m_pEventManager, nEventType, pfnSlot, pUserSlot);
-    pfnSlot = pfnCallback;
-    pUserSlot = pUser;
-    if (m_pEventManager && pfnCallback)
-        libvlc_event_attach(m_pEventManager, nEventType, pfnCallback, pUser);
-}
-
-void CVideoPlayerImpl::SetTimeChangedHandler(VideoEventCallback pfnCallback, void* pUser)
-{
-    Reattach(libvlc_MediaPlayerTimeChanged, m_pfnCallback, m_pCallbackUser, pfnCallback, pUser);
-}
-
-void CVideoPlayerImpl::SetErrorHandler(VideoEventCallback pfnCallback, void* pUser)
-{
-    Reattach(libvlc_MediaPlayerEncounteredError, m_pfnErrorCallback, m_pErrorUser, pfnCallback, pUser);
-}
-
-void CVideoPlayerImpl::SetEndHandler(VideoEventCallback pfnCallback, void* pUser)
-{
-    Reattach(libvlc_MediaPlayerEndReached, m_pfnEndCallback, m_pEndUser, pfnCallback, pUser);
-}
-
-void CVideoPlayerImpl::DetachHandlers()
-{
-    SetTimeChangedHandler(nullptr, nullptr);
-    SetErrorHandler(nullptr, nullptr);
-    SetEndHandler(nullptr, nullptr);
-}
-
-void CVideoPlayerImpl::SetMedia(const std::string& strUtf8Path, bool bPaused, std::int64_t nStartMs)
-{
-    libvlc_media_t* pMedia = libvlc_media_new_path(m_pInstance, strUtf8Path.c_str());
+    libvlc_media_t* pMedia = libvlc_media_new_path(m_pInstance->Get(), strUtf8Path.c_str());
     if (pMedia && bPaused)
         libvlc_media_add_option(pMedia, ":start-paused");
     if (pMedia && nStartMs > 0)
@@ -255,8 +219,11 @@ void CVideoPlayerImpl::SetMedia(const std::string& strUtf8Path, bool bPaused, st
     m_nHeldTimeMs = -1;
 }
 
-void CVideoPlayerImpl::OpenMedia(const char* pszUtf8Path)
+void CVideoPlayer::OpenMedia(const char* pszUtf8Path)
 {
+    ++m_nMediaSerial;
+    m_bMediaPlayed = false;
+    m_nReportedTimeMs = -1;
     if (!m_pMediaPlayer || !pszUtf8Path)
         return;
     // Opening the file, the decoders and the outputs takes libVLC longer than the window's
@@ -268,7 +235,7 @@ void CVideoPlayerImpl::OpenMedia(const char* pszUtf8Path)
         libvlc_media_player_play(m_pMediaPlayer);
 }
 
-void CVideoPlayerImpl::Play()
+void CVideoPlayer::Play()
 {
     if (!m_pMediaPlayer || !m_nOutputWindow)
         return;
@@ -285,8 +252,9 @@ void CVideoPlayerImpl::Play()
     ReleaseFreedMemory();
 }
 
-void CVideoPlayerImpl::PlayFrom(std::int64_t nTime, bool bPaused)
+void CVideoPlayer::PlayFrom(std::int64_t nTime, bool bPaused)
 {
+    NoteTime(nTime);
     if (!m_pMediaPlayer || !m_nOutputWindow || m_strPath.empty())
         return;
     libvlc_media_player_stop(m_pMediaPlayer);
@@ -294,40 +262,43 @@ void CVideoPlayerImpl::PlayFrom(std::int64_t nTime, bool bPaused)
     libvlc_media_player_play(m_pMediaPlayer);
 }
 
-bool CVideoPlayerImpl::HasEnded() const
+bool CVideoPlayer::HasEnded() const
 {
     return m_pMediaPlayer && libvlc_media_player_get_state(m_pMediaPlayer) == libvlc_Ended;
 }
 
-void CVideoPlayerImpl::Pause()
+void CVideoPlayer::Pause()
 {
     if (m_pMediaPlayer)
         libvlc_media_player_pause(m_pMediaPlayer);
 }
 
-void CVideoPlayerImpl::Stop()
+void CVideoPlayer::Stop()
 {
     if (!m_pMediaPlayer)
         return;
     m_nHeldTimeMs = -1;
+    m_nReportedTimeMs = -1;
     libvlc_media_player_stop(m_pMediaPlayer);
     ReleaseFreedMemory();
 }
 
-std::int64_t CVideoPlayerImpl::GetLength() const
+std::int64_t CVideoPlayer::GetLength() const
 {
     return m_pMediaPlayer ? libvlc_media_player_get_length(m_pMediaPlayer) : 0;
 }
 
-std::int64_t CVideoPlayerImpl::GetTime() const
+std::int64_t CVideoPlayer::GetTime() const
 {
     if (!m_pMediaPlayer)
         return 0;
     return m_nHeldTimeMs >= 0 ? m_nHeldTimeMs : libvlc_media_player_get_time(m_pMediaPlayer);
 }
 
-void CVideoPlayerImpl::SetTime(std::int64_t nTime)
+void CVideoPlayer::SetTime(std::int64_t nTime)
 {
+    // The picture shows the target from now on, until the player reports again.
+    NoteTime(nTime);
     if (!m_pMediaPlayer)
         return;
     // Until its input has opened the media, the player drops a position it is given.
@@ -339,41 +310,32 @@ void CVideoPlayerImpl::SetTime(std::int64_t nTime)
     libvlc_media_player_set_time(m_pMediaPlayer, nTime);
 }
 
-void CVideoPlayerImpl::ApplyHeldSeek()
+void CVideoPlayer::ApplyHeldSeek()
 {
-    if (m_nHeldTimeMs >= 0 && m_pMediaPlayer && libvlc_media_player_is_seekable(m_pMediaPlayer))
-        SetTime(m_nHeldTimeMs);
+    if (m_nHeldTimeMs < 0 || !m_pMediaPlayer || !libvlc_media_player_is_seekable(m_pMediaPlayer))
+        return;
+    libvlc_media_player_set_time(m_pMediaPlayer, std::exchange(m_nHeldTimeMs, -1));
 }
 
-void CVideoPlayerImpl::SetMute(bool bMute)
+void CVideoPlayer::SetMute(bool bMute)
 {
     if (m_pMediaPlayer)
         libvlc_audio_set_mute(m_pMediaPlayer, bMute ? 1 : 0);
 }
 
-bool CVideoPlayerImpl::GetMute() const
+bool CVideoPlayer::GetMute() const
 {
     return m_pMediaPlayer && libvlc_audio_get_mute(m_pMediaPlayer) > 0;
 }
 
-int CVideoPlayerImpl::GetVolume() const
+int CVideoPlayer::GetVolume() const
 {
     return m_pMediaPlayer ? libvlc_audio_get_volume(m_pMediaPlayer) : 0;
 }
 
-void CVideoPlayerImpl::SetVolume(int nVolume)
+void CVideoPlayer::SetVolume(int nVolume)
 {
     if (m_pMediaPlayer)
         libvlc_audio_set_volume(m_pMediaPlayer, nVolume);
 }
 
-CVideoPlayer::CVideoPlayer() : m_pImpl(std::make_unique<CVideoPlayerImpl>())
-{
-}
-
-CVideoPlayer::CVideoPlayer(const std::vector<std::string>& args)
-    : m_pImpl(std::make_unique<CVideoPlayerImpl>(args))
-{
-}
-
-CVideoPlayer::~CVideoPlayer() = default;

@@ -19,8 +19,6 @@
 #include <QTimer>
 #include <QWindow>
 
-#include <vlc/vlc.h>
-
 namespace {
 
 constexpr int kTitleStripHeight = 26;
@@ -89,9 +87,8 @@ CPlayerDlg::~CPlayerDlg()
 {
     // The video area's X window goes after the engine: its change must reach nothing then.
     m_videoArea.removeEventFilter(this);
-    // The engine's event thread reaches this window: it must be done with it before any
-    // member goes.
-    m_player.DetachHandlers();
+    // What the engine still tells must reach nothing of the window once its members start to go.
+    m_player.disconnect(this);
     m_player.Stop();
 }
 
@@ -229,9 +226,9 @@ BOOL CPlayerDlg::OnInitDialog()
     m_videoArea.installEventFilter(this);
     m_videoArea.setMouseTracking(true);
     m_player.SetOutputWindow(static_cast<unsigned long>(m_videoArea.winId()));
-    m_player.SetTimeChangedHandler(&CPlayerDlg::OnVideoEvent, this);
-    m_player.SetErrorHandler(&CPlayerDlg::OnVideoError, this);
-    m_player.SetEndHandler(&CPlayerDlg::OnVideoEnd, this);
+    connect(&m_player, &CVideoPlayer::TimeChanged, this, &CPlayerDlg::OnVideoTime);
+    connect(&m_player, &CVideoPlayer::Ended, this, [this] { OnMediaDone(false); });
+    connect(&m_player, &CVideoPlayer::Failed, this, [this] { OnMediaDone(true); });
     m_player.SetVolume(50);
 
     m_clip = CClipStartState();

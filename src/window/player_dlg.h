@@ -24,7 +24,6 @@
 #include <QPoint>
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -138,11 +137,6 @@ public:
     // What scans a folder (tests hand in a slow one).
     void SetFolderScanner(FolderScanner fnScan);
 
-    // Run on libVLC's event thread: they hand time changes, errors and the end of the media to
-    // the GUI thread.
-    static void OnVideoEvent(const libvlc_event_t* pEvent, void* pUser);
-    static void OnVideoError(const libvlc_event_t* pEvent, void* pUser);
-    static void OnVideoEnd(const libvlc_event_t* pEvent, void* pUser);
     void UpdateTimeDisplay();
     // The line shown in the video area while the current clip cannot be played.
     static QString CannotPlayText();
@@ -205,8 +199,10 @@ private:
     static void SetUpSlider(CBitmapSlider& slider, UINT nChannel, UINT nActiveChannel, const QString& strName);
     void ShowIdlePicture();
     void SetUpScanNote();
-    // The engine is done with clip nMediaSerial: it failed on it, or reached its end.
-    void OnMediaDone(unsigned nMediaSerial, bool bFailed);
+    // The engine has reported a time of the clip.
+    void OnVideoTime();
+    // The engine is done with the current clip: it could not play it, or reached its end.
+    void OnMediaDone(bool bFailed);
     void ShowCannotPlay();
     // The opened clip waits for its map page to start it.
     bool IsStartWaiting() const;
@@ -220,9 +216,8 @@ private:
     void ShowCurrentRecord();
     // Shows the record of the video's second nSecond, and puts the track's cursor after it.
     void ShowRecordAt(std::int64_t nSecond);
-    // Any thread: the time the engine reports, or a seek has set.
-    void NoteVideoTime(std::int64_t nTimeMs);
-    // The video's time now: the engine's last report and, while it plays, the time since.
+    // The video's time now: the engine's last report and, while it plays, the time since; -1
+    // before one.
     std::int64_t VideoTimeNow() const;
     void ShowRecord(int nRecord);
     // The route on the live map: handed over once the page is ready, then its travelled part.
@@ -295,13 +290,6 @@ private:
     // Over the play list while a scan runs: the busy cursor and the count found so far; a
     // click on it stops the scans.
     CScanNote m_scanNote{m_addQueue};
-    // Set once the engine has shown a time above zero of the current clip: a clip that ends
-    // without one could not be played.
-    std::atomic<bool> m_bMediaPlayed{false};
-    // The time of the current clip the engine reported last (ms), -1 before it reports one.
-    std::atomic<std::int64_t> m_nEngineTimeMs{-1};
-    // When it reported it, on the monotonic clock (ms).
-    std::atomic<std::int64_t> m_nEngineTimeAtMs{0};
     // Where a seek made while the clip waited for its map page moves it once it starts; -1 for none.
     std::int64_t m_nHeldSeekMs = -1;
     // The record the map, texts and gauge show, -1 for none of this clip's.
@@ -310,12 +298,6 @@ private:
     CSettingsReader* m_pSettings = nullptr;
     QString m_strSettingsPath;
     QAction* m_pContinuousAction = nullptr;
-    // Counts the clips given to the engine, so that an error reported for an earlier one
-    // is not shown for the current one.
-    std::atomic<unsigned> m_nMediaSerial{0};
-    // Set while a time update is queued for the GUI thread, so that a burst of engine
-    // events costs one update.
-    std::atomic<bool> m_bTimeUpdateQueued{false};
     // Dragging by hand where the window system offers no move of its own.
     bool m_bDragging = false;
     // The drag over the window carries something to open.

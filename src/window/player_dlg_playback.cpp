@@ -20,10 +20,7 @@
 #include <QFileSystemModel>
 #include <QTimerEvent>
 
-#include <vlc/vlc.h>
-
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <optional>
 
@@ -32,15 +29,6 @@ namespace {
 constexpr int kPageWaitPeriodMs = 500;
 constexpr int kPositionPeriodMs = 1000;
 constexpr int kTickAfterSecondMs = 50;
-// libVLC tells the time about every 250 ms; between two reports the picture runs on, but no
-// further than this, so that a stalled video is not run ahead of.
-constexpr std::int64_t kMaxRunOnMs = 300;
-
-std::int64_t MonotonicMs()
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 const QString kLiveMapPage = QStringLiteral("GPS_VIEW.HTML");
 const QString kErrorPage = QStringLiteral("ERROR.HTML");
@@ -92,9 +80,6 @@ void CPlayerDlg::OpenClip(const std::string& strPath)
 
     const std::string strUtf8 = ToUtf8(strPath);
     m_player.OpenMedia(strUtf8.c_str());
-    ++m_nMediaSerial;
-    m_bMediaPlayed = false;
-    m_nEngineTimeMs = -1;
     m_nShownRecord = -1;
     // Nothing of the clip before may stay in the time text, also for a clip that never plays.
     m_nLength = 0;
@@ -207,7 +192,6 @@ bool CPlayerDlg::Apply(EClipAction action)
     case EClipAction::PauseVideo: m_player.Pause(); break;
     case EClipAction::StopVideo:
         m_player.Stop();
-        m_nEngineTimeMs = -1;
         m_nShownRecord = -1;
         break;
     case EClipAction::ShowErrorPage: m_mapView.NavigateResource(kErrorPage); break;
@@ -248,18 +232,9 @@ void CPlayerDlg::ShowCurrentRecord()
     m_pTrack->Advance();
 }
 
-void CPlayerDlg::NoteVideoTime(std::int64_t nTimeMs)
-{
-    m_nEngineTimeAtMs = MonotonicMs();
-    m_nEngineTimeMs = nTimeMs;
-}
-
 std::int64_t CPlayerDlg::VideoTimeNow() const
 {
-    const std::int64_t nTime = m_nEngineTimeMs.load();
-    if (nTime < 0 || m_clip.m_nPlayState != PLAY_PLAYING)
-        return nTime;
-    return nTime + std::clamp<std::int64_t>(MonotonicMs() - m_nEngineTimeAtMs.load(), 0, kMaxRunOnMs);
+    return m_player.TimeNow(m_clip.m_nPlayState == PLAY_PLAYING);
 }
 
 void CPlayerDlg::ShowRecordAt(std::int64_t nSecond)
@@ -379,54 +354,18 @@ void CPlayerDlg::OnSliderMoved(quintptr wParam, qintptr)
     Q_EMIT VolumeChanged(GetVolume());
 }
 
-void CPlayerDlg::OnVideoEvent(const libvlc_event_t* pEvent, void* pUser)
+void CPlayerDlg::OnVideoTime()
 {
-    if (pEvent->type != libvlc_MediaPlayerTimeChanged)
-        return;
-    qCDebug(lcTrace, "VLC_EVT_TIME_CHANGED: new_time %d[ms]\n",
-            int(pEvent->u.media_player_time_changed.new_time));
-    auto* pDlg = static_cast<CPlayerDlg*>(pUser);
-    if (!pDlg)
-        return;
-    if (pEvent->u.media_player_time_changed.new_time > 0)
-        pDlg->m_bMediaPlayed = true;
-    pDlg->NoteVideoTime(pEvent->u.media_player_time_changed.new_time);
-    if (pDlg->m_bTimeUpdateQueued.exchange(true))
-        return;
-    // Never touch widgets here, and never wait for the GUI thread: hand over and return.
-    QMetaObject::invokeMethod(pDlg, [pDlg] {
-        pDlg->m_bTimeUpdateQueued = false;
-        // A late update must not undo what Stop has reset.
-        if (pDlg->m_clip.m_nPlayState != PLAY_STOPPED)
-            pDlg->UpdateTimeDisplay();
-    }, Qt::QueuedConnection);
+    // A late report must not undo what Stop has reset.
+    if (m_clip.m_nPlayState != PLAY_STOPPED)
+        UpdateTimeDisplay();
 }
 
-void CPlayerDlg::OnVideoError(const libvlc_event_t* pEvent, void* pUser)
+void CPlayerDlg::OnMediaDone(bool bFailed)
 {
-    auto* pDlg = static_cast<CPlayerDlg*>(pUser);
-    if (pEvent->type != libvlc_MediaPlayerEncounteredError || !pDlg)
-        return;
-    const unsigned nSerial = pDlg->m_nMediaSerial.load();
-    QMetaObject::invokeMethod(pDlg, [pDlg, nSerial] { pDlg->OnMediaDone(nSerial, true); }, Qt::QueuedConnection);
-}
-
-void CPlayerDlg::OnVideoEnd(const libvlc_event_t* pEvent, void* pUser)
-{
-    auto* pDlg = static_cast<CPlayerDlg*>(pUser);
-    if (pEvent->type != libvlc_MediaPlayerEndReached || !pDlg)
-        return;
-    const unsigned nSerial = pDlg->m_nMediaSerial.load();
-    QMetaObject::invokeMethod(pDlg, [pDlg, nSerial] { pDlg->OnMediaDone(nSerial, false); }, Qt::QueuedConnection);
-}
-
-void CPlayerDlg::OnMediaDone(unsigned nMediaSerial, bool bFailed)
-{
-    // What the engine says of a clip opened before the current one is not the current one's.
-    if (nMediaSerial != m_nMediaSerial.load() || nMediaSerial == 0)
-        return;
-    Dispatch(bFailed || !m_bMediaPlayed ? EClipEvent::MediaFailed : EClipEvent::MediaEnded);
-    // Opening the next clip changes the serial: a second report on this clip is not heard.
+    Dispatch(bFailed ? EClipEvent::MediaFailed : EClipEvent::MediaEnded);
+    // Opening the next clip starts the engine's reports afresh: a second one on this clip is
+    // not heard.
     if (m_bContinuous)
         PlayNextInList();
 }
@@ -461,7 +400,6 @@ int CPlayerDlg::ProgressPercent(std::int64_t nTimeMs, std::int64_t nLengthMs)
 
 void CPlayerDlg::UpdateTimeDisplay()
 {
-    m_player.ApplyHeldSeek();
     m_nLength = m_player.GetLength();
     const std::int64_t nTime = m_player.GetTime();
     m_timeText.setText(FormatTimeText(nTime, m_nLength));

@@ -36,7 +36,6 @@ bool CPlayerDlg::SeekTo(std::int64_t nTargetMs)
         m_player.PlayFrom(nTime, m_clip.m_nPlayState == PLAY_PAUSED);
     else
         m_player.SetTime(nTime);
-    NoteVideoTime(nTime);
     m_timeText.setText(FormatTimeText(nTime, std::max<std::int64_t>(nLength, 0)));
     m_seekSlider.SetPos(ProgressPercent(nTime, nLength));
     const std::int64_t nSecond = nTime / 1000;
@@ -75,9 +74,8 @@ void CPlayerDlg::SeekToRouteSecond(double dSecond)
 
 bool CPlayerDlg::SeekBy(std::int64_t nDeltaMs)
 {
-    const std::int64_t nFrom = m_nHeldSeekMs >= 0      ? m_nHeldSeekMs
-                               : m_nEngineTimeMs >= 0 ? VideoTimeNow()
-                                                      : m_player.GetTime();
+    const std::int64_t nNow = VideoTimeNow();
+    const std::int64_t nFrom = m_nHeldSeekMs >= 0 ? m_nHeldSeekMs : nNow >= 0 ? nNow : m_player.GetTime();
     return SeekTo(std::max<std::int64_t>(nFrom, 0) + nDeltaMs);
 }
 

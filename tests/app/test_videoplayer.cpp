@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "engine/vlcinstance.h"
 #include "window/player_dlg.h"
 #include "playerdlgpeer.h"
+#include "videoplayerpeer.h"
 #include "waitfor.h"
 #include "testclips.h"
 
@@ -18,6 +20,8 @@
 #include <algorithm>
 #include <memory>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -34,15 +38,26 @@ public:
     }
 };
 
-struct TimeEvents
+// What an engine has told, counted.
+struct CTold
 {
-    std::atomic<int> nCount{0};
+    explicit CTold(CVideoPlayer& player)
+    {
+        QObject::connect(&player, &CVideoPlayer::TimeChanged, [this] { ++nTimes; });
+        QObject::connect(&player, &CVideoPlayer::Ended, [this] { ++nEnded; });
+        QObject::connect(&player, &CVideoPlayer::Failed, [this] { ++nFailed; });
+    }
+    int nTimes = 0;
+    int nEnded = 0;
+    int nFailed = 0;
 };
 
-void CountTimeEvent(const libvlc_event_t* pEvent, void* pUser)
+libvlc_event_t Event(libvlc_event_e type, std::int64_t nTimeMs = 0)
 {
-    if (pEvent->type == libvlc_MediaPlayerTimeChanged)
-        static_cast<TimeEvents*>(pUser)->nCount++;
+    libvlc_event_t event{};
+    event.type = type;
+    event.u.media_player_time_changed.new_time = nTimeMs;
+    return event;
 }
 
 class VideoPlayerTest : public ::testing::TestWithParam<TestClips::Kind>
@@ -50,13 +65,12 @@ class VideoPlayerTest : public ::testing::TestWithParam<TestClips::Kind>
 protected:
     VideoWindow m_window;
     CVideoPlayer m_player;
-    TimeEvents m_events;
+    CTold m_told{m_player};
 
     void Open(const QString& path)
     {
         ASSERT_FALSE(path.isEmpty()) << "ffmpeg could not make the clip";
         m_player.SetOutputWindow(static_cast<unsigned long>(m_window.winId()));
-        m_player.SetTimeChangedHandler(&CountTimeEvent, &m_events);
         m_player.SetVolume(50);
         m_player.OpenMedia(QFile::encodeName(path).constData());
     }
@@ -70,19 +84,63 @@ protected:
 
 } // namespace
 
-TEST(VideoPlayer, TakesOverThePreStartedEngineWithItsVideoOutput)
+TEST(VideoPlayer, EnginesShareThePreStartedInstanceWithItsVideoOutput)
 {
-    CVideoPlayerImpl::PreStart(CVideoPlayerImpl::ProgramArgs("xcb_x11"));
-    VideoWindow window;
-    CVideoPlayer player;
-    const std::vector<std::string>& args = player.Arguments();
-    EXPECT_NE(std::find(args.begin(), args.end(), "--vout=xcb_x11"), args.end());
-    player.SetOutputWindow(static_cast<unsigned long>(window.winId()));
-    player.OpenMedia(QFile::encodeName(TestClips::Make(TestClips::Mp4H264, 3)).constData());
-    player.Play();
-    EXPECT_TRUE(WaitFor([&] { return player.GetTime() > 200; }));
-    // Taken once: the next engine starts with the program's own arguments.
-    EXPECT_EQ(CVideoPlayer().Arguments(), CVideoPlayerImpl::ProgramArgs(""));
+    CVlcInstance::PreStart(CVlcInstance::ProgramArgs("xcb_x11"));
+    {
+        const QString path = TestClips::Make(TestClips::Mp4H264, 3);
+        VideoWindow frontWindow;
+        VideoWindow rearWindow;
+        CVideoPlayer front;
+        CVideoPlayer rear;
+        EXPECT_EQ(&front.Instance(), &rear.Instance());
+        for (const auto& [pPlayer, pWindow] : {std::pair(&front, &frontWindow), std::pair(&rear, &rearWindow)}) {
+            const std::vector<std::string>& args = pPlayer->Arguments();
+            EXPECT_NE(std::find(args.begin(), args.end(), "--vout=xcb_x11"), args.end());
+            pPlayer->SetOutputWindow(static_cast<unsigned long>(pWindow->winId()));
+            pPlayer->OpenMedia(QFile::encodeName(path).constData());
+            pPlayer->Play();
+        }
+        EXPECT_TRUE(WaitFor([&] { return front.GetTime() > 200 && rear.GetTime() > 200; }));
+    }
+    // Once every engine has gone, the next one starts libVLC again with the program's arguments.
+    EXPECT_EQ(CVideoPlayer().Arguments(), CVlcInstance::ProgramArgs("xcb_x11"));
+    // The engines of the tests after this one start as they would without it.
+    CVlcInstance::PreStart(CVlcInstance::ProgramArgs(""));
+}
+
+TEST(VideoPlayer, TellsTheEndOfTheCurrentClipOnly)
+{
+    const struct
+    {
+        int nOpensBefore;
+        std::vector<libvlc_event_t> reports;
+        bool bOpensAfter;
+        int nEnded;
+        int nFailed;
+    } rows[] = {
+        {0, {Event(libvlc_MediaPlayerEndReached)}, false, 0, 0},
+        {1, {Event(libvlc_MediaPlayerTimeChanged, 500), Event(libvlc_MediaPlayerEndReached)}, false, 1, 0},
+        // A clip that ends without having shown a time past its start could not be played.
+        {1, {Event(libvlc_MediaPlayerEndReached)}, false, 0, 1},
+        {1, {Event(libvlc_MediaPlayerTimeChanged, 0), Event(libvlc_MediaPlayerEndReached)}, false, 0, 1},
+        {2, {Event(libvlc_MediaPlayerTimeChanged, 500), Event(libvlc_MediaPlayerEncounteredError)}, false, 0, 1},
+        {1, {Event(libvlc_MediaPlayerTimeChanged, 500), Event(libvlc_MediaPlayerEndReached)}, true, 0, 0},
+        {1, {Event(libvlc_MediaPlayerTimeChanged, 500), Event(libvlc_MediaPlayerEncounteredError)}, true, 0, 0},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        CVideoPlayer player;
+        CTold told(player);
+        for (int nOpen = 0; nOpen < rows[i].nOpensBefore; ++nOpen)
+            player.OpenMedia("/nonexistent/CLIP0001.MOV");
+        for (const libvlc_event_t& event : rows[i].reports)
+            CVideoPlayerPeer::Report(event, &player);
+        if (rows[i].bOpensAfter)
+            player.OpenMedia("/nonexistent/CLIP0002.MOV");
+        QCoreApplication::processEvents();
+        EXPECT_EQ(told.nEnded, rows[i].nEnded) << "row " << i;
+        EXPECT_EQ(told.nFailed, rows[i].nFailed) << "row " << i;
+    }
 }
 
 TEST_P(VideoPlayerTest, PlaysWithSaneLengthAndTime)
@@ -90,7 +148,7 @@ TEST_P(VideoPlayerTest, PlaysWithSaneLengthAndTime)
     ASSERT_TRUE(m_player.IsStarted());
     Open(TestClips::Make(GetParam(), 4));
     m_player.Play();
-    ASSERT_TRUE(WaitFor([&] { return m_events.nCount > 2 && m_player.GetTime() > 300; }, 10000));
+    ASSERT_TRUE(WaitFor([&] { return m_told.nTimes > 2 && m_player.GetTime() > 300; }, 10000));
     EXPECT_NEAR(double(m_player.GetLength()), 4000.0, 200.0);
     const std::int64_t t1 = m_player.GetTime();
     const std::int64_t t2 = TimeAfterWait(600);
@@ -232,9 +290,8 @@ TEST(VideoPlayer, FailedStartLeavesEveryOperationHarmless)
 {
     CVideoPlayer player({"--no-such-option-for-this-engine"});
     EXPECT_FALSE(player.IsStarted());
-    TimeEvents events;
+    CTold told(player);
     player.SetOutputWindow(0);
-    player.SetTimeChangedHandler(&CountTimeEvent, &events);
     player.OpenMedia("/nonexistent/CLIP0001.MOV");
     player.OpenMedia(nullptr);
     player.Play();
@@ -247,7 +304,8 @@ TEST(VideoPlayer, FailedStartLeavesEveryOperationHarmless)
     EXPECT_EQ(player.GetTime(), 0);
     EXPECT_EQ(player.GetVolume(), 0);
     EXPECT_FALSE(player.GetMute());
-    EXPECT_EQ(events.nCount, 0);
+    QTest::qWait(50);
+    EXPECT_EQ(told.nTimes + told.nEnded + told.nFailed, 0);
 }
 
 TEST(VideoPlayer, EmptyPlayerShowsZeroLengthAndProgress)
@@ -274,12 +332,10 @@ TEST(TimeDisplay, EngineEventsAreHandledOnTheGuiThread)
     dlg.Create();
     Peer(dlg).m_timeText.setText(QStringLiteral("marker"));
 
-    libvlc_event_t event{};
-    event.type = libvlc_MediaPlayerTimeChanged;
-    event.u.media_player_time_changed.new_time = 1000;
+    const libvlc_event_t event = Event(libvlc_MediaPlayerTimeChanged, 1000);
     std::thread engineThread([&] {
         for (int i = 0; i < 50; ++i)
-            CPlayerDlg::OnVideoEvent(&event, &dlg);
+            CVideoPlayerPeer::Report(event, &Peer(dlg).m_player);
     });
     engineThread.join();
     // Nothing was touched from the engine's thread...
@@ -289,10 +345,9 @@ TEST(TimeDisplay, EngineEventsAreHandledOnTheGuiThread)
     EXPECT_EQ(Peer(dlg).m_timeText.text(), "00:00:00/00:00:00");
     EXPECT_LE(Peer(dlg).m_nLength, 0);
 
-    event.type = libvlc_MediaPlayerPlaying;
     Peer(dlg).m_timeText.setText(QStringLiteral("other"));
-    CPlayerDlg::OnVideoEvent(&event, &dlg);
-    CPlayerDlg::OnVideoEvent(&event, nullptr);
+    CVideoPlayerPeer::Report(Event(libvlc_MediaPlayerPlaying), &Peer(dlg).m_player);
+    CVideoPlayerPeer::Report(event, nullptr);
     QTest::qWait(50);
     EXPECT_EQ(Peer(dlg).m_timeText.text(), "other");
 }
