@@ -39,7 +39,7 @@ std::string At(int second, double lat, double lon, const std::string& extra = {}
 std::vector<CGPSPoint> Read(const std::string& gpx, const CGPSTrack::Limits& limits = CGPSTrack::Limits())
 {
     CScratchDir dir;
-    const std::unique_ptr<CGPSTrack> track = OpenGpxTrack(dir.Write("C.gpx", gpx), limits);
+    const std::unique_ptr<CGPSTrack> track = std::make_unique<CGPSTrack>(dir.Write("C.gpx", gpx), GpxTrackReader(), limits);
     std::vector<CGPSPoint> records;
     while (track->IsOpen() && track->ReadNextRecord())
         records.push_back(*track->GetAt(track->GetCount() - 1));
@@ -133,8 +133,8 @@ TEST(Gpx, BadInputIsBounded)
     CScratchDir dir;
     const std::string fifo = dir.Path() + "/F.gpx";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_FALSE(OpenGpxTrack(fifo)->IsOpen());
-    EXPECT_FALSE(OpenGpxTrack(dir.MakeDir("D.gpx"))->IsOpen());
+    EXPECT_FALSE(std::make_unique<CGPSTrack>(fifo, GpxTrackReader())->IsOpen());
+    EXPECT_FALSE(std::make_unique<CGPSTrack>(dir.MakeDir("D.gpx"), GpxTrackReader())->IsOpen());
 }
 
 TEST(Gpx, ExportedTimesKeepTheirCentury)
@@ -142,7 +142,7 @@ TEST(Gpx, ExportedTimesKeepTheirCentury)
     struct Case
     {
         const char* name;
-        ETrackFormat format;
+        const CTrackReader* format;
         std::string content;
         const char* exported;  // the trkpt's time, empty for none
     };
@@ -151,15 +151,15 @@ TEST(Gpx, ExportedTimesKeepTheirCentury)
         return Gpx(Point("lat=\"10\" lon=\"20\"", "<time>" + time + "</time>"));
     };
     const Case cases[] = {
-        {"NMEA of 1994", ETrackFormat::Nmea, rmc + "230394,,,A\n", "1994-03-23T12:00:00Z"},
-        {"GPX of 1980", ETrackFormat::Gpx, gpxAt("1980-01-01T00:00:00Z"), "1980-01-01T00:00:00Z"},
-        {"GPX of 2079", ETrackFormat::Gpx, gpxAt("2079-12-31T23:59:59Z"), "2079-12-31T23:59:59Z"},
-        {"GPX of 2085, no century of its own", ETrackFormat::Gpx, gpxAt("2085-06-01T00:00:00Z"), ""},
+        {"NMEA of 1994", &NmeaReader(), rmc + "230394,,,A\n", "1994-03-23T12:00:00Z"},
+        {"GPX of 1980", &GpxTrackReader(), gpxAt("1980-01-01T00:00:00Z"), "1980-01-01T00:00:00Z"},
+        {"GPX of 2079", &GpxTrackReader(), gpxAt("2079-12-31T23:59:59Z"), "2079-12-31T23:59:59Z"},
+        {"GPX of 2085, no century of its own", &GpxTrackReader(), gpxAt("2085-06-01T00:00:00Z"), ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         CScratchDir dir;
-        const std::unique_ptr<CGPSTrack> track = OpenAnyTrackSource({dir.Write("C.log", c.content), c.format});
+        const std::unique_ptr<CGPSTrack> track = std::make_unique<CGPSTrack>(dir.Write("C.log", c.content), *c.format);
         while (track->ReadNextRecord()) {
         }
         const QByteArray gpx = GpxDocument(*track);
@@ -175,8 +175,9 @@ TEST(Gpx, TheNmeaBesideTheClipComesBeforeItsGpx)
     const std::string clip = dir.Write("C/V/CLIP0001.MOV", "x");
     dir.Write("C/V/CLIP0001.gpx", Gpx(At(0, 10, 20)));
     dir.Write("C/V/CLIP0001.nmea", "$GPRMC,120000,A,4730.0000,N,00830.0000,E,0.0,0.0,010524,,,A\n");
-    const std::unique_ptr<CGPSTrack> track = OpenClipTrack(clip, "", OpenAnyTrackSource);
+    RegisterGpxTrackReader();
+    const std::unique_ptr<CGPSTrack> track = OpenClipTrack(clip, "");
     ASSERT_EQ(track->ReadNextRecord(), 1);
-    EXPECT_EQ(track->GetFormat(), ETrackFormat::Nmea);
+    EXPECT_EQ(&track->GetReader(), &NmeaReader());
     EXPECT_DOUBLE_EQ(track->GetAt(0)->m_dLatitude, 47.5);
 }
