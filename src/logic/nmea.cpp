@@ -115,6 +115,7 @@ bool ReadTimeAndDate(std::string_view time, std::string_view date, CRmcFix& fix)
     point.m_nDate3 = std::uint8_t(year);
     fix.m_nSecond = DaysSince1980(FullYear(year), month, day) * kSecondsPerDay
         + hour * 3600 + minute * 60 + second;
+    point.m_nUtcSecond = fix.m_nSecond;
     fix.m_bTimed = true;
     return true;
 }

@@ -2,6 +2,7 @@
 // track written as GPX.
 #include "gpx/gpxreader.h"
 #include "gpx/gpxwriter.h"
+#include "logic/nmea.h"
 #include "logic/tracksource.h"
 #include "scratchdir.h"
 
@@ -167,6 +168,30 @@ TEST(Gpx, ExportedTimesKeepTheirCentury)
         const std::string time = *c.exported ? std::string("<time>") + c.exported + "</time>" : "<time>";
         EXPECT_EQ(gpx.contains(time.c_str()), *c.exported != 0) << gpx.constData();
     }
+}
+
+TEST(Gpx, RecordsKnowTheirUtcSecondWhateverTheFormat)
+{
+    // 2024-05-01 12:00:00 UTC; the GPX gap's seconds are blank records of their own second.
+    const std::int64_t noon = DaysSince1980(2024, 5, 1) * 86400 + 12 * 3600;
+    CScratchDir dir;
+    CGPSTrack nmea(dir.Write("C.nmea", "$GPRMC,120000,A,4730.0000,N,00830.0000,E,0.0,0.0,010524,,,A\n"
+                                        "$GPRMC,120001,V,,,,,,,010524,,,N\n"), NmeaReader());
+    CGPSTrack gpx(dir.Write("C.gpx", Gpx(At(0, 10, 20) + At(9, 10, 20))), GpxTrackReader());
+    const struct
+    {
+        CGPSTrack& track;
+        std::vector<int> offsets;
+    } cases[] = {{nmea, {0, 1}}, {gpx, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.track.GetReader().Name());
+        while (c.track.ReadNextRecord()) {
+        }
+        ASSERT_EQ(c.track.GetCount(), int(c.offsets.size()));
+        for (int i = 0; i < c.track.GetCount(); ++i)
+            EXPECT_EQ(c.track.GetAt(i)->m_nUtcSecond, noon + c.offsets[std::size_t(i)]) << i;
+    }
+    EXPECT_FALSE(ParseCardLine("A,120000,0105240000,1030.0000,02015.0000,12.50").m_nUtcSecond);
 }
 
 TEST(Gpx, TheNmeaBesideTheClipComesBeforeItsGpx)
