@@ -122,7 +122,7 @@ BENCHMARK(BM_ParseRecord)->Unit(benchmark::kMillisecond);
 // What opening a clip costs: open the log, read and split it, parse every line, and find the
 // start point the way the main window does. The file is warm in the page cache.
 void LoadTrack(benchmark::State& state, const std::string& path, std::size_t bytes,
-               ETrackFormat format = ETrackFormat::CardLog)
+               const CTrackReader& format = CardLogReader())
 {
     for (auto _ : state) {
         CGPSTrack track(path, format);
@@ -153,7 +153,7 @@ void BM_LoadDayNmea(benchmark::State& state)
 {
     static const std::string text = MakeDayNmea();
     static const CTempLog log(text);
-    LoadTrack(state, log.Path(), text.size(), ETrackFormat::Nmea);
+    LoadTrack(state, log.Path(), text.size(), NmeaReader());
     state.counters["seconds"] = 86400;
     state.counters["MB"] = double(text.size()) / 1e6;
 }
@@ -184,7 +184,7 @@ void BM_LoadDayGpx(benchmark::State& state)
     static const std::string text = MakeDayGpx();
     static const CTempLog log(text);
     for (auto _ : state) {
-        const std::unique_ptr<CGPSTrack> track = OpenGpxTrack(log.Path());
+        const std::unique_ptr<CGPSTrack> track = std::make_unique<CGPSTrack>(log.Path(), GpxTrackReader());
         while (track->ReadNextRecord()) {
         }
         benchmark::DoNotOptimize(track->GetCount());

@@ -36,7 +36,7 @@ void FuzzTrack(const std::string& input)
 {
     // Hour-long gaps make thousands of records a line; the cap keeps a run quick.
     const CGPSTrack::Limits limits = LimitsFromInput(input, 20000);
-    CGPSTrack track(InputAsFile("nmea-log", input), ETrackFormat::Nmea, limits);
+    CGPSTrack track(InputAsFile("nmea-log", input), NmeaReader(), limits);
     Check(track.IsOpen(), "log not opened");
 
     std::vector<CGPSPoint> expected;

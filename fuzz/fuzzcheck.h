@@ -30,7 +30,7 @@ inline bool SameRecord(const CGPSPoint& a, const CGPSPoint& b)
 {
     return a.m_bValid == b.m_bValid && a.m_nHour == b.m_nHour && a.m_nMinute == b.m_nMinute
         && a.m_nSecond == b.m_nSecond && a.m_nDate1 == b.m_nDate1 && a.m_nDate2 == b.m_nDate2
-        && a.m_nDate3 == b.m_nDate3
+        && a.m_nDate3 == b.m_nDate3 && a.m_nUtcSecond == b.m_nUtcSecond
         && std::memcmp(&a.m_dLatitude, &b.m_dLatitude, sizeof(double)) == 0
         && std::memcmp(&a.m_dLongitude, &b.m_dLongitude, sizeof(double)) == 0
         && std::memcmp(&a.m_dSpeed, &b.m_dSpeed, sizeof(double)) == 0;

@@ -31,8 +31,9 @@ QString TargetProblem(const std::string& clipPath, const std::string& outPath)
         return QStringLiteral("not a regular file; nothing is written to it");
     if (SameFile(target, clipPath))
         return QStringLiteral("that is the clip itself; nothing is written over it");
-    for (const std::string& log : ClipTrackFiles(clipPath)) {
-        if (SameFile(target, log))
+    CGpsLogLookup logs;
+    for (const CClipTrack& log : FindClipTrack(logs, clipPath, GpsLogPathOfOpenClip(clipPath, "LOG"))) {
+        if (SameFile(target, log.m_strPath))
             return QStringLiteral("that is a GPS log of the clip; nothing is written over it");
     }
     return QString();
@@ -61,8 +62,8 @@ bool ExportClipTrack(const std::string& clipPath, const QString& outPath, QStrin
         error = QStringLiteral("%1: no such clip").arg(QFile::decodeName(clipPath.c_str()));
         return false;
     }
-    const std::unique_ptr<CGPSTrack> track =
-        OpenClipTrack(clipPath, GetGpsLogPath(clipPath, "LOG"), OpenAnyTrackSource);
+    RegisterGpxTrackReader();
+    const std::unique_ptr<CGPSTrack> track = OpenClipTrack(clipPath, GetGpsLogPath(clipPath, "LOG"));
     try {
         while (track->ReadNextRecord()) {
         }

@@ -11,7 +11,7 @@
 constexpr const char* kExportGpxOption = "--export-gpx";
 
 // The track as WriteGpxFile writes it, unless outPath is what the export must leave alone: the
-// clip itself or one of its GPS logs (ClipTrackFiles) under whatever name or link, or anything
+// clip itself or one of its GPS logs (FindClipTrack) under whatever name or link, or anything
 // but a regular file (a folder, a device, a FIFO). false with error, nothing written, then or
 // when the writing fails.
 bool WriteClipTrackGpx(const CGPSTrack& track, const std::string& clipPath, const QString& outPath, QString& error);

@@ -231,14 +231,50 @@ void CGpxPointReader::EndElement()
     --m_nDepth;
 }
 
-std::unique_ptr<CGPSTrack> OpenGpxTrack(const std::string& path, const CGPSTrack::Limits& limits)
+namespace {
+
+// The GPX file is read whole when it opens: its records come from every point at once.
+class CGpxReading : public CTrackReading
+{
+public:
+    explicit CGpxReading(std::vector<CGPSPoint> records) : m_records(std::move(records)) {}
+
+    std::size_t ExpectedRecords() const override { return m_records.size(); }
+
+    bool ReadRecord(CGPSPoint& record) override
+    {
+        if (m_nNext >= m_records.size())
+            return false;
+        record = m_records[m_nNext++];
+        return true;
+    }
+
+private:
+    std::vector<CGPSPoint> m_records;
+    std::size_t m_nNext = 0;
+};
+
+class CGpxReader : public CTrackReader
+{
+public:
+    const char* Name() const override { return "GPX"; }
+    std::string BesideExtension() const override { return ".gpx"; }
+    bool Probe(const std::string& path) const override { return HasExtensionNoCase(path, BesideExtension()); }
+    std::unique_ptr<CTrackReading> Open(const std::string& path, const CTrackLimits& limits,
+                                        std::string& error) const override;
+};
+
+std::unique_ptr<CTrackReading> CGpxReader::Open(const std::string& path, const CTrackLimits& limits,
+                                                std::string& error) const
 {
     CLogFile file;
     bool bCut = false;
     std::vector<CGPSPoint> records;
     try {
-        if (!file.Open(path, limits.m_nBlockSize, limits.m_nMaxBytes))
-            return std::make_unique<CGPSTrack>(path, ETrackFormat::Gpx);
+        if (!file.Open(path, limits.m_nBlockSize, limits.m_nMaxBytes)) {
+            error = path + ": not a regular file that can be read";
+            return nullptr;
+        }
         CGpxPointReader reader(limits.m_nMaxRecords);
         reader.Points().reserve(static_cast<std::size_t>(std::min<std::uint64_t>(
             std::min(file.GetSize(), limits.m_nMaxBytes) / kMinPointBytes + 1, std::uint64_t(std::max(limits.m_nMaxRecords, 0)))));
@@ -252,17 +288,24 @@ std::unique_ptr<CGPSTrack> OpenGpxTrack(const std::string& path, const CGPSTrack
         records = MakeGpxRecords(reader.Points(), limits.m_nMaxRecords, bCut);
         bCut = bCut || reader.IsFull();
     } catch (const std::bad_alloc&) {
-        return std::make_unique<CGPSTrack>(path, ETrackFormat::Gpx);
+        error = "out of memory";
+        return nullptr;
     }
     if (bCut)
         std::fprintf(stderr, "deruziz: %s: the track is cut after %zu records; its points go on beyond them\n",
                      path.c_str(), records.size());
-    return std::make_unique<CGPSTrack>(ETrackFormat::Gpx, std::move(records));
+    return std::make_unique<CGpxReading>(std::move(records));
 }
 
-std::unique_ptr<CGPSTrack> OpenAnyTrackSource(const CTrackSource& source)
+} // namespace
+
+const CTrackReader& GpxTrackReader()
 {
-    if (source.m_eFormat == ETrackFormat::Gpx)
-        return OpenGpxTrack(source.m_strPath);
-    return OpenTrackSource(source);
+    static const CGpxReader reader;
+    return reader;
+}
+
+void RegisterGpxTrackReader()
+{
+    RegisterTrackReader(GpxTrackReader());
 }

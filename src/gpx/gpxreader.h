@@ -1,12 +1,10 @@
 #pragma once
 
-#include "logic/gpstrack.h"
 #include "logic/gpxseconds.h"
-#include "logic/tracksource.h"
+#include "logic/trackreader.h"
 
 #include <QXmlStreamReader>
 
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,11 +50,10 @@ private:
     std::string m_strText;
 };
 
-// The GPX file's track, one record a second (MakeGpxRecords), read whole at once within the
-// limits' bytes and records; a track that is not open when path is no regular file. A time
-// span beyond the record limit is cut there with one line on standard error.
-std::unique_ptr<CGPSTrack> OpenGpxTrack(const std::string& path,
-                                        const CGPSTrack::Limits& limits = CGPSTrack::Limits());
-
-// OpenTrackSource that reads GPX files too: the program's opener of the files beside a clip.
-std::unique_ptr<CGPSTrack> OpenAnyTrackSource(const CTrackSource& source);
+// GPX 1.0 / 1.1 files: their track points one record a second (MakeGpxRecords), read whole
+// when the file opens, within the limits' bytes and records. A time span beyond the record
+// limit is cut there with one line on standard error.
+const CTrackReader& GpxTrackReader();
+// Lists GpxTrackReader among TrackReaders, after NMEA: done once before the first clip's track
+// is looked for.
+void RegisterGpxTrackReader();

@@ -172,8 +172,7 @@ private:
         }
 
         // The folder's listing is at hand, so the files beside the clip cost no more reads.
-        const bool hasLog = m_logs.Exists(GpsLogPathOfOpenClip(path, "log"))
-            || !BesideTrackSources(m_logs.Listings(), path).empty();
+        const bool hasLog = !FindClipTrack(m_logs, path, GpsLogPathOfOpenClip(path, "log")).empty();
         m_result.m_clips.emplace_back(name, st.st_mtime, std::move(path), hasLog);
 
         if (m_hooks.m_fnProgress && m_result.m_clips.size() % PROGRESS_STEP == 0)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 // The gauge's unit per knot of the logs' speed, for logs of every format alike.
@@ -28,6 +29,9 @@ public:
     std::uint8_t m_nDate2 = 0;
     std::uint8_t m_nDate3 = 0;
     bool m_bValid = false;
+    // Whole seconds since 1 January 1980 UTC of the time the record was taken, where the log
+    // tells it (NMEA and GPX); the fields above are the ones the gauge and the export show.
+    std::optional<std::int64_t> m_nUtcSecond;
 };
 
 // The record one line of the card's log makes; invalid when the line does not fit the format.

@@ -128,6 +128,7 @@ void SetRecordTime(std::int64_t second, CGPSPoint& point)
     point.m_nHour = std::uint8_t(inDay / 3600);
     point.m_nMinute = std::uint8_t(inDay / 60 % 60);
     point.m_nSecond = std::uint8_t(inDay % 60);
+    point.m_nUtcSecond = second;
     int year = 0, month = 0, dayOfMonth = 0;
     CivilDate(day, year, month, dayOfMonth);
     if (year < 1980 || year > 2079)

@@ -20,8 +20,8 @@ struct CGpxPoint
 // Great-circle distance in metres.
 double GreatCircleMetres(double lat1, double lon1, double lat2, double lon2);
 
-// The whole second of time into the record's time and date (day, month, two-digit year, as
-// NMEA writes them; years outside FullYear's 1980-2079 leave the date empty).
+// The whole second of time into the record's UTC second, time and date (day, month, two-digit
+// year, as NMEA writes them; years outside FullYear's 1980-2079 leave the date empty).
 void SetRecordTime(std::int64_t second, CGPSPoint& point);
 
 // A GPX file's points into records one a second from the first point's time, as the card's

@@ -1,5 +1,7 @@
 #include "logic/nmea.h"
 
+#include "logic/trackreader.h"
+
 #include <array>
 #include <cstring>
 
@@ -113,6 +115,7 @@ bool ReadTimeAndDate(std::string_view time, std::string_view date, CRmcFix& fix)
     point.m_nDate3 = std::uint8_t(year);
     fix.m_nSecond = DaysSince1980(FullYear(year), month, day) * kSecondsPerDay
         + hour * 3600 + minute * 60 + second;
+    point.m_nUtcSecond = fix.m_nSecond;
     fix.m_bTimed = true;
     return true;
 }
@@ -271,4 +274,58 @@ bool CNmeaSeconds::Take(CGPSPoint& point)
     --m_nBlanks;
     point = CGPSPoint();
     return true;
+}
+
+// ---------------------------------------------------------------------------------------
+
+namespace {
+
+class CNmeaReading : public CLineReading
+{
+public:
+    // An RMC sentence takes about 70 bytes, and most NMEA logs hold other sentences too.
+    explicit CNmeaReading(const CTrackLimits& limits) : CLineReading(limits, 64) {}
+
+    // The sentences up to the next finished second.
+    bool ReadRecord(CGPSPoint& record) override
+    {
+        CRmcFix fix;
+        while (!m_seconds.Take(record)) {
+            if (!ReadLine()) {
+                m_seconds.Finish();
+                return m_seconds.Take(record);
+            }
+            if (ParseRmcSentence(m_strLine, fix))
+                m_seconds.Add(fix);
+        }
+        return true;
+    }
+
+private:
+    CNmeaSeconds m_seconds;
+};
+
+class CNmeaReader : public CTrackReader
+{
+public:
+    const char* Name() const override { return "NMEA"; }
+    std::string BesideExtension() const override { return ".nmea"; }
+    bool Probe(const std::string& path) const override { return HasExtensionNoCase(path, BesideExtension()); }
+
+    std::unique_ptr<CTrackReading> Open(const std::string& path, const CTrackLimits& limits,
+                                        std::string& error) const override
+    {
+        auto reading = std::make_unique<CNmeaReading>(limits);
+        if (!reading->Open(path, error))
+            return nullptr;
+        return reading;
+    }
+};
+
+} // namespace
+
+const CTrackReader& NmeaReader()
+{
+    static const CNmeaReader reader;
+    return reader;
 }

@@ -5,6 +5,7 @@
 #include "framework/messages.h"
 #include "framework/resources.h"
 #include "framework/trace.h"
+#include "gpx/gpxreader.h"
 #include "resource.h"
 #include "logic/video.h"
 
@@ -81,6 +82,8 @@ CPlayerDlg::CPlayerDlg(QWidget* pParent) : CBkDialog(IDD_PLAYER_DIALOG, pParent)
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint);
     m_mapView.SetNotifyTarget(this);
+    // Before the first clip or folder scan looks for a track.
+    RegisterGpxTrackReader();
 }
 
 CPlayerDlg::~CPlayerDlg()

@@ -7,7 +7,6 @@
 #include "framework/messages.h"
 #include "framework/resources.h"
 #include "framework/trace.h"
-#include "gpx/gpxreader.h"
 #include "logic/logpath.h"
 #include "logic/routetext.h"
 #include "resource.h"
@@ -76,7 +75,7 @@ void CPlayerDlg::OpenClip(const std::string& strPath)
     m_pTrack.reset();
     m_nHeldSeekMs = -1;
     Dispatch(EClipEvent::ClipOpened);
-    m_pTrack = OpenClipTrack(strPath, strLogPath, OpenAnyTrackSource);
+    m_pTrack = OpenClipTrack(strPath, strLogPath);
 
     const std::string strUtf8 = ToUtf8(strPath);
     m_player.OpenMedia(strUtf8.c_str());

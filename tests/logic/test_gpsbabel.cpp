@@ -54,7 +54,7 @@ TEST(GpsBabel, NmeaTrackEqualsTheGpxPoints)
     const std::string nmea = dir.Path() + "/CLIP0001.nmea";
     ASSERT_EQ(std::system(("gpsbabel -i gpx -f '" + gpx + "' -o nmea -F '" + nmea + "'").c_str()), 0);
 
-    CGPSTrack track(nmea, ETrackFormat::Nmea);
+    CGPSTrack track(nmea, NmeaReader());
     ASSERT_TRUE(track.IsOpen());
     while (track.ReadNextRecord()) {}
     ASSERT_EQ(track.GetCount(), kPoints);

@@ -2,6 +2,7 @@
 // track written as GPX.
 #include "gpx/gpxreader.h"
 #include "gpx/gpxwriter.h"
+#include "logic/nmea.h"
 #include "logic/tracksource.h"
 #include "scratchdir.h"
 
@@ -39,7 +40,7 @@ std::string At(int second, double lat, double lon, const std::string& extra = {}
 std::vector<CGPSPoint> Read(const std::string& gpx, const CGPSTrack::Limits& limits = CGPSTrack::Limits())
 {
     CScratchDir dir;
-    const std::unique_ptr<CGPSTrack> track = OpenGpxTrack(dir.Write("C.gpx", gpx), limits);
+    const std::unique_ptr<CGPSTrack> track = std::make_unique<CGPSTrack>(dir.Write("C.gpx", gpx), GpxTrackReader(), limits);
     std::vector<CGPSPoint> records;
     while (track->IsOpen() && track->ReadNextRecord())
         records.push_back(*track->GetAt(track->GetCount() - 1));
@@ -133,8 +134,8 @@ TEST(Gpx, BadInputIsBounded)
     CScratchDir dir;
     const std::string fifo = dir.Path() + "/F.gpx";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_FALSE(OpenGpxTrack(fifo)->IsOpen());
-    EXPECT_FALSE(OpenGpxTrack(dir.MakeDir("D.gpx"))->IsOpen());
+    EXPECT_FALSE(std::make_unique<CGPSTrack>(fifo, GpxTrackReader())->IsOpen());
+    EXPECT_FALSE(std::make_unique<CGPSTrack>(dir.MakeDir("D.gpx"), GpxTrackReader())->IsOpen());
 }
 
 TEST(Gpx, ExportedTimesKeepTheirCentury)
@@ -142,7 +143,7 @@ TEST(Gpx, ExportedTimesKeepTheirCentury)
     struct Case
     {
         const char* name;
-        ETrackFormat format;
+        const CTrackReader* format;
         std::string content;
         const char* exported;  // the trkpt's time, empty for none
     };
@@ -151,15 +152,15 @@ TEST(Gpx, ExportedTimesKeepTheirCentury)
         return Gpx(Point("lat=\"10\" lon=\"20\"", "<time>" + time + "</time>"));
     };
     const Case cases[] = {
-        {"NMEA of 1994", ETrackFormat::Nmea, rmc + "230394,,,A\n", "1994-03-23T12:00:00Z"},
-        {"GPX of 1980", ETrackFormat::Gpx, gpxAt("1980-01-01T00:00:00Z"), "1980-01-01T00:00:00Z"},
-        {"GPX of 2079", ETrackFormat::Gpx, gpxAt("2079-12-31T23:59:59Z"), "2079-12-31T23:59:59Z"},
-        {"GPX of 2085, no century of its own", ETrackFormat::Gpx, gpxAt("2085-06-01T00:00:00Z"), ""},
+        {"NMEA of 1994", &NmeaReader(), rmc + "230394,,,A\n", "1994-03-23T12:00:00Z"},
+        {"GPX of 1980", &GpxTrackReader(), gpxAt("1980-01-01T00:00:00Z"), "1980-01-01T00:00:00Z"},
+        {"GPX of 2079", &GpxTrackReader(), gpxAt("2079-12-31T23:59:59Z"), "2079-12-31T23:59:59Z"},
+        {"GPX of 2085, no century of its own", &GpxTrackReader(), gpxAt("2085-06-01T00:00:00Z"), ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         CScratchDir dir;
-        const std::unique_ptr<CGPSTrack> track = OpenAnyTrackSource({dir.Write("C.log", c.content), c.format});
+        const std::unique_ptr<CGPSTrack> track = std::make_unique<CGPSTrack>(dir.Write("C.log", c.content), *c.format);
         while (track->ReadNextRecord()) {
         }
         const QByteArray gpx = GpxDocument(*track);
@@ -169,14 +170,39 @@ TEST(Gpx, ExportedTimesKeepTheirCentury)
     }
 }
 
+TEST(Gpx, RecordsKnowTheirUtcSecondWhateverTheFormat)
+{
+    // 2024-05-01 12:00:00 UTC; the GPX gap's seconds are blank records of their own second.
+    const std::int64_t noon = DaysSince1980(2024, 5, 1) * 86400 + 12 * 3600;
+    CScratchDir dir;
+    CGPSTrack nmea(dir.Write("C.nmea", "$GPRMC,120000,A,4730.0000,N,00830.0000,E,0.0,0.0,010524,,,A\n"
+                                        "$GPRMC,120001,V,,,,,,,010524,,,N\n"), NmeaReader());
+    CGPSTrack gpx(dir.Write("C.gpx", Gpx(At(0, 10, 20) + At(9, 10, 20))), GpxTrackReader());
+    const struct
+    {
+        CGPSTrack& track;
+        std::vector<int> offsets;
+    } cases[] = {{nmea, {0, 1}}, {gpx, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.track.GetReader().Name());
+        while (c.track.ReadNextRecord()) {
+        }
+        ASSERT_EQ(c.track.GetCount(), int(c.offsets.size()));
+        for (int i = 0; i < c.track.GetCount(); ++i)
+            EXPECT_EQ(c.track.GetAt(i)->m_nUtcSecond, noon + c.offsets[std::size_t(i)]) << i;
+    }
+    EXPECT_FALSE(ParseCardLine("A,120000,0105240000,1030.0000,02015.0000,12.50").m_nUtcSecond);
+}
+
 TEST(Gpx, TheNmeaBesideTheClipComesBeforeItsGpx)
 {
     CScratchDir dir;
     const std::string clip = dir.Write("C/V/CLIP0001.MOV", "x");
     dir.Write("C/V/CLIP0001.gpx", Gpx(At(0, 10, 20)));
     dir.Write("C/V/CLIP0001.nmea", "$GPRMC,120000,A,4730.0000,N,00830.0000,E,0.0,0.0,010524,,,A\n");
-    const std::unique_ptr<CGPSTrack> track = OpenClipTrack(clip, "", OpenAnyTrackSource);
+    RegisterGpxTrackReader();
+    const std::unique_ptr<CGPSTrack> track = OpenClipTrack(clip, "");
     ASSERT_EQ(track->ReadNextRecord(), 1);
-    EXPECT_EQ(track->GetFormat(), ETrackFormat::Nmea);
+    EXPECT_EQ(&track->GetReader(), &NmeaReader());
     EXPECT_DOUBLE_EQ(track->GetAt(0)->m_dLatitude, 47.5);
 }

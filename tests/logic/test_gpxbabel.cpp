@@ -1,5 +1,6 @@
 // What deruziz --export-gpx writes, read by GPSBabel, and GPSBabel's GPX read by the player.
 #include "gpx/gpxreader.h"
+#include "logic/gpstrack.h"
 #include "scratchdir.h"
 
 #include <gtest/gtest.h>
@@ -152,9 +153,9 @@ TEST(GpxBabel, GpsBabelsGpxReadsAsItsNmea)
     const std::string nmea = dir.Write("C.nmea", ReadAll(std::string(DERUZIZ_TEST_DATA_DIR) + "/nmea/sirf-trig-gn-1hz.nmea"));
     const std::string gpx = dir.Path() + "/C.gpx";
     ASSERT_EQ(std::system(("gpsbabel -i nmea -f " + Quoted(nmea) + " -o gpx -F " + Quoted(gpx)).c_str()), 0);
-    CGPSTrack fromNmea(nmea, ETrackFormat::Nmea);
+    CGPSTrack fromNmea(nmea, NmeaReader());
     while (fromNmea.ReadNextRecord()) {}
-    const std::unique_ptr<CGPSTrack> fromGpx = OpenGpxTrack(gpx);
+    const std::unique_ptr<CGPSTrack> fromGpx = std::make_unique<CGPSTrack>(gpx, GpxTrackReader());
     while (fromGpx->ReadNextRecord()) {}
     // The NMEA log starts with void fixes that GPSBabel leaves out.
     int first = 0;

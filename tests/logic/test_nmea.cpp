@@ -36,7 +36,7 @@ std::string Rmc(const std::string& time, const std::string& date, int nMark, cha
 std::vector<int> Marks(const std::string& content, const CGPSTrack::Limits& limits = CGPSTrack::Limits())
 {
     CScratchDir dir;
-    CGPSTrack track(dir.Write("log.nmea", content), ETrackFormat::Nmea, limits);
+    CGPSTrack track(dir.Write("log.nmea", content), NmeaReader(), limits);
     std::vector<int> marks;
     while (track.ReadNextRecord()) {
         const CGPSPoint& p = *track.GetAt(track.GetCount() - 1);
@@ -160,7 +160,7 @@ TEST(Nmea, BadInputIsBoundedAndNeverBlocks)
     // A 1 GiB file is read up to the byte limit (256 MiB) and gives no record.
     const std::string big = dir.Write("big.nmea", fix);
     ASSERT_EQ(::truncate(big.c_str(), off_t(1) << 30), 0);
-    CGPSTrack bigTrack(big, ETrackFormat::Nmea);
+    CGPSTrack bigTrack(big, NmeaReader());
     while (bigTrack.ReadNextRecord()) {}
     EXPECT_EQ(bigTrack.GetCount(), 1);
     // Hour-long gaps reach the record bound with a few sentences.
@@ -168,13 +168,13 @@ TEST(Nmea, BadInputIsBoundedAndNeverBlocks)
     for (int day = 1; day <= 13; ++day)
         for (int hour = 0; hour < 24; ++hour)
             gaps += Rmc((hour < 10 ? "0" : "") + std::to_string(hour) + "0000", (day < 10 ? "0" : "") + std::to_string(day) + "0315", 1) + "\n";
-    CGPSTrack gapTrack(dir.Write("gaps.nmea", gaps), ETrackFormat::Nmea);
+    CGPSTrack gapTrack(dir.Write("gaps.nmea", gaps), NmeaReader());
     while (gapTrack.ReadNextRecord()) {}
     EXPECT_EQ(gapTrack.GetCount(), CGPSTrack::Limits().m_nMaxRecords);
     // Neither a FIFO nor a folder is read.
     ASSERT_EQ(::mkfifo((dir.Path() + "/fifo.nmea").c_str(), 0600), 0);
-    EXPECT_FALSE(CGPSTrack(dir.Path() + "/fifo.nmea", ETrackFormat::Nmea).IsOpen());
-    EXPECT_FALSE(CGPSTrack(dir.MakeDir("dir.nmea"), ETrackFormat::Nmea).IsOpen());
+    EXPECT_FALSE(CGPSTrack(dir.Path() + "/fifo.nmea", NmeaReader()).IsOpen());
+    EXPECT_FALSE(CGPSTrack(dir.MakeDir("dir.nmea"), NmeaReader()).IsOpen());
 }
 
 TEST(Nmea, TrackComesFromTheCardLogThenTheFileBesideTheClip)
@@ -191,13 +191,13 @@ TEST(Nmea, TrackComesFromTheCardLogThenTheFileBesideTheClip)
     ASSERT_EQ(::mkfifo((beside + "CLIP0042.NMEA").c_str(), 0600), 0);
     EXPECT_FALSE(formatOf()->IsOpen());
     dir.Write("card/DCIM/100MEDIA/clip0042.Nmea", Rmc("120000", "020315", 1));
-    EXPECT_EQ(formatOf()->GetFormat(), ETrackFormat::Nmea);
+    EXPECT_EQ(&formatOf()->GetReader(), &NmeaReader());
     EXPECT_TRUE(formatOf()->IsOpen());
     EXPECT_EQ(FormatEntryLog(ScanFolder(dir.Path() + "/card").m_clips.at(0)), "Y");
 
     // The card's log comes first, even without a valid record.
     dir.Write("card/gps/gps0042.log", "V,120000,0304100000,,,\n");
-    EXPECT_EQ(formatOf()->GetFormat(), ETrackFormat::CardLog);
+    EXPECT_EQ(&formatOf()->GetReader(), &CardLogReader());
     EXPECT_TRUE(formatOf()->IsOpen());
 
     // The play list says N for a clip with only a folder of the name beside it.
@@ -224,7 +224,7 @@ class RealNmeaLogs : public ::testing::TestWithParam<RealNmea>
 TEST_P(RealNmeaLogs, LoadAsRecordedByTheReceiver)
 {
     const RealNmea& log = GetParam();
-    CGPSTrack track(std::string(DERUZIZ_TEST_DATA_DIR) + "/nmea/" + log.m_pszName, ETrackFormat::Nmea);
+    CGPSTrack track(std::string(DERUZIZ_TEST_DATA_DIR) + "/nmea/" + log.m_pszName, NmeaReader());
     while (track.ReadNextRecord()) {}
     ASSERT_EQ(track.GetCount(), log.m_nRecords);
     for (int i = 0; i < track.GetCount(); ++i)
