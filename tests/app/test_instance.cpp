@@ -59,7 +59,7 @@ TEST(SingleInstance, SecondCopyWithoutPathsRefusesAndEndsWhileTheFirstRunsOn)
     ASSERT_EQ(mains.size(), 1);
     PressKeyIn(mains.first(), "Escape");
     ASSERT_TRUE(first.WaitForExit(15000));
-    EXPECT_EQ(first.m_process.exitCode(), 0);
+    EXPECT_EQ(first.m_process.exitCode(), 0) << first.Err().right(4000).toStdString();
 
     // With the first copy gone, a new start opens its window.
     CPlayer third(env);
