@@ -19,10 +19,19 @@ constexpr QSize kMainWindowSize(958, 602);
 
 QStringList RunTool(const QString& program, const QStringList& args)
 {
-    QProcess tool;
-    tool.start(program, args);
-    tool.waitForFinished(10000);
-    return QString::fromLatin1(tool.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    // A window that goes while xdotool walks the tree (another copy's box, a page's popup)
+    // ends it with an X error and part of its answer: ask again.
+    constexpr int kTries = 10;
+    QByteArray out;
+    for (int nTry = 0; nTry < kTries; ++nTry) {
+        QProcess tool;
+        tool.start(program, args);
+        tool.waitForFinished(10000);
+        out = tool.readAllStandardOutput();
+        if (!tool.readAllStandardError().contains("X Error"))
+            break;
+    }
+    return QString::fromLatin1(out).split('\n', Qt::SkipEmptyParts);
 }
 
 QSize WindowSize(const QString& strWindow)
@@ -54,8 +63,8 @@ QStringList MainWindowsOf(qint64 nPid)
 
 void PressKeyIn(const QString& strWindow, const QString& strKey)
 {
-    QProcess::execute("xdotool", {"windowfocus", "--sync", strWindow});
-    QProcess::execute("xdotool", {"key", "--clearmodifiers", strKey});
+    RunTool("xdotool", {"windowfocus", "--sync", strWindow});
+    RunTool("xdotool", {"key", "--clearmodifiers", strKey});
 }
 
 CPrivateBus::CPrivateBus()

@@ -13,7 +13,7 @@ namespace PlayerProcess {
 
 constexpr int kStartTimeoutMs = 60000;
 
-// The lines a tool prints, given ten seconds.
+// The lines a tool prints, given ten seconds; asked again when an X error cut it short.
 QStringList RunTool(const QString& program, const QStringList& args);
 QSize WindowSize(const QString& strWindow);
 // Visible windows of a process, found by their _NET_WM_PID.
