@@ -15,13 +15,16 @@ namespace {
 
 constexpr int kMaxRecords = 4096;
 
-bool SamePoint(const CGpxPoint& a, const CGpxPoint& b)
+bool SameNumber(const std::optional<double>& a, const std::optional<double>& b)
 {
-    return a.m_bPosition == b.m_bPosition && a.m_bTimed == b.m_bTimed && a.m_bSpeed == b.m_bSpeed
-        && std::memcmp(&a.m_dLatitude, &b.m_dLatitude, sizeof(double)) == 0
-        && std::memcmp(&a.m_dLongitude, &b.m_dLongitude, sizeof(double)) == 0
-        && std::memcmp(&a.m_dTime, &b.m_dTime, sizeof(double)) == 0
-        && std::memcmp(&a.m_dSpeed, &b.m_dSpeed, sizeof(double)) == 0;
+    return a.has_value() == b.has_value() && (!a || std::memcmp(&*a, &*b, sizeof(double)) == 0);
+}
+
+bool SamePoint(const CTimedFix& a, const CTimedFix& b)
+{
+    return a.m_bValid == b.m_bValid && std::memcmp(&a.m_dLatitude, &b.m_dLatitude, sizeof(double)) == 0
+        && std::memcmp(&a.m_dLongitude, &b.m_dLongitude, sizeof(double)) == 0 && SameNumber(a.m_dUtcTime, b.m_dUtcTime)
+        && SameNumber(a.m_dSpeed, b.m_dSpeed);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // The track read through its own block reader, under read limits that the input chooses, is
 // compared with the sentences of a plain split of the same bytes put one record a second.
 #include "fuzzcheck.h"
+#include "logic/fixseconds.h"
 #include "logic/gpstrack.h"
 #include "logic/nmea.h"
 
@@ -19,17 +20,14 @@
 
 namespace {
 
-// A valid fix is a place on the earth with a speed, at a time of day.
-void CheckFix(const CRmcFix& fix)
+// A valid fix is a place on the earth with a speed, at a time.
+void CheckFix(const CTimedFix& fix)
 {
-    const CGPSPoint& p = fix.m_point;
-    if (!p.m_bValid)
+    if (!fix.m_bValid)
         return;
-    Check(fix.m_bTimed, "valid fix without a time");
-    Check(std::fabs(p.m_dLatitude) <= 90.0 && std::fabs(p.m_dLongitude) <= 180.0, "position off the earth");
-    Check(std::isfinite(p.m_dSpeed) && p.m_dSpeed >= 0.0, "speed");
-    Check(p.m_nHour < 24 && p.m_nMinute < 60 && p.m_nSecond <= 60, "time of day");
-    Check(p.m_nDate1 >= 1 && p.m_nDate1 <= 31 && p.m_nDate2 >= 1 && p.m_nDate2 <= 12, "date");
+    Check(fix.m_dUtcTime && std::isfinite(*fix.m_dUtcTime), "valid fix without a time");
+    Check(std::fabs(fix.m_dLatitude) <= 90.0 && std::fabs(fix.m_dLongitude) <= 180.0, "position off the earth");
+    Check(fix.m_dSpeed && std::isfinite(*fix.m_dSpeed) && *fix.m_dSpeed >= 0.0, "speed");
 }
 
 void FuzzTrack(const std::string& input)
@@ -40,14 +38,14 @@ void FuzzTrack(const std::string& input)
     Check(track.IsOpen(), "log not opened");
 
     std::vector<CGPSPoint> expected;
-    CNmeaSeconds seconds;
+    CFixSeconds seconds(ESecondRule::LastFixOfSecond);
     const auto drain = [&] {
         CGPSPoint point;
         while (seconds.Take(point))
             expected.push_back(point);
     };
     ForEachLine(input, limits, [&](const std::string& line) {
-        CRmcFix fix;
+        CTimedFix fix;
         if (ParseRmcSentence(line, fix)) {
             CheckFix(fix);
             seconds.Add(fix);
@@ -72,7 +70,7 @@ void FuzzTrack(const std::string& input)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string input(reinterpret_cast<const char*>(data), size);
-    CRmcFix fix;
+    CTimedFix fix;
     if (ParseRmcSentence(input, fix))
         CheckFix(fix);
     FuzzTrack(input);

@@ -2,10 +2,12 @@
 
 #include "framework/core/fileerror.h"
 #include "logic/logfile.h"
+#include "logic/fixseconds.h"
 #include "logic/nmea.h"
 
 #include <QByteArray>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -187,14 +189,14 @@ void CGpxPointReader::StartElement()
         m_nSegDepth = m_nDepth;
     } else if (name == u"trkpt" && m_nSegDepth != 0 && m_nDepth == m_nSegDepth + 1) {
         m_nPointDepth = m_nDepth;
-        m_point = CGpxPoint();
+        m_point = CTimedFix();
         const QXmlStreamAttributes attributes = m_xml.attributes();
         double lat = 0.0, lon = 0.0;
         if (ReadNumber(attributes.value(QLatin1String("lat")), lat) && ReadNumber(attributes.value(QLatin1String("lon")), lon)
             && std::fabs(lat) <= 90.0 && std::fabs(lon) <= 180.0) {
             m_point.m_dLatitude = lat;
             m_point.m_dLongitude = lon;
-            m_point.m_bPosition = true;
+            m_point.m_bValid = true;
         }
     }
 }
@@ -204,14 +206,12 @@ void CGpxPointReader::EndElement()
     if (m_eText == EText::Time) {
         double time = 0.0;
         if (ParseGpxTime(Trimmed(m_strText), time)) {
-            m_point.m_dTime = time;
-            m_point.m_bTimed = true;
+            m_point.m_dUtcTime = time;
         }
     } else if (m_eText == EText::Speed) {
         double speed = 0.0;
         if (ReadNumber(std::string_view(m_strText), speed) && speed >= 0.0) {
             m_point.m_dSpeed = speed;
-            m_point.m_bSpeed = true;
         }
     }
     m_eText = EText::None;
@@ -229,6 +229,40 @@ void CGpxPointReader::EndElement()
         m_nTrkDepth = 0;
     }
     --m_nDepth;
+}
+
+std::vector<CGPSPoint> MakeGpxRecords(const std::vector<CTimedFix>& points, int maxRecords, bool& bCut)
+{
+    bCut = false;
+    std::vector<CGPSPoint> records;
+    if (points.empty() || maxRecords <= 0)
+        return records;
+    const bool bTimed = std::all_of(points.begin(), points.end(), [](const CTimedFix& point) {
+        return point.m_dUtcTime && std::isfinite(*point.m_dUtcTime);
+    });
+    const std::size_t limit = static_cast<std::size_t>(maxRecords);
+    const double span = bTimed ? *points.back().m_dUtcTime - *points.front().m_dUtcTime + 2.0 : 0.0;
+    records.reserve(span > 0.0 && span < double(limit) ? static_cast<std::size_t>(span) : std::min(limit, points.size()));
+    CFixSeconds seconds(bTimed ? ESecondRule::Interpolated : ESecondRule::EachFix);
+    CGPSPoint record;
+    const auto drain = [&] {
+        while (seconds.Take(record)) {
+            if (records.size() >= limit) {
+                bCut = true;
+                return false;
+            }
+            records.push_back(record);
+        }
+        return true;
+    };
+    for (const CTimedFix& point : points) {
+        seconds.Add(point);
+        if (!drain())
+            return records;
+    }
+    seconds.Finish();
+    drain();
+    return records;
 }
 
 namespace {

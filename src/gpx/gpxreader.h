@@ -1,6 +1,6 @@
 #pragma once
 
-#include "logic/gpxseconds.h"
+#include "logic/timedfix.h"
 #include "logic/trackreader.h"
 
 #include <QXmlStreamReader>
@@ -28,7 +28,7 @@ public:
     bool Feed(std::string_view bytes);
     // Whether points were left unread because maxPoints were read.
     bool IsFull() const { return m_bFull; }
-    std::vector<CGpxPoint>& Points() { return m_points; }
+    std::vector<CTimedFix>& Points() { return m_points; }
 
 private:
     bool Drain();
@@ -36,7 +36,7 @@ private:
     void EndElement();
 
     QXmlStreamReader m_xml;
-    std::vector<CGpxPoint> m_points;
+    std::vector<CTimedFix> m_points;
     std::size_t m_nMaxPoints;
     bool m_bDone = false;
     bool m_bFull = false;
@@ -45,10 +45,15 @@ private:
     int m_nTrkDepth = 0;     // depth of the open trk, trkseg and trkpt, 0 outside
     int m_nSegDepth = 0;
     int m_nPointDepth = 0;
-    CGpxPoint m_point;
+    CTimedFix m_point;
     enum class EText { None, Time, Speed } m_eText = EText::None;
     std::string m_strText;
 };
+
+// A GPX file's points into records one a second from the first point's time
+// (ESecondRule::Interpolated); when any point has no time, each point is one record in file
+// order. At most maxRecords records; bCut tells that the points' time ran on beyond them.
+std::vector<CGPSPoint> MakeGpxRecords(const std::vector<CTimedFix>& points, int maxRecords, bool& bCut);
 
 // GPX 1.0 / 1.1 files: their track points one record a second (MakeGpxRecords), read whole
 // when the file opens, within the limits' bytes and records. A time span beyond the record

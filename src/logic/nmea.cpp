@@ -1,5 +1,6 @@
 #include "logic/nmea.h"
 
+#include "logic/fixseconds.h"
 #include "logic/trackreader.h"
 
 #include <array>
@@ -16,6 +17,7 @@ constexpr int kSecondsPerDay = 86400;
 // Fraction digits read at most; 10^9 keeps every sum below in 64 bits.
 constexpr std::size_t kMaxFractionDigits = 9;
 constexpr std::size_t kMaxKnotDigits = 6;
+constexpr std::int64_t kTimeFractionScale = 1000000;
 
 bool IsDigit(char c)
 {
@@ -93,30 +95,26 @@ bool ReadCoordinate(std::string_view value, std::string_view hemisphere, std::si
     return true;
 }
 
-// hhmmss with an optional fraction, and ddmmyy.
-bool ReadTimeAndDate(std::string_view time, std::string_view date, CRmcFix& fix)
+// hhmmss with an optional fraction, and ddmmyy, into seconds since 1980.
+bool ReadTimeAndDate(std::string_view time, std::string_view date, double& seconds)
 {
     const int hour = Digits(time, 0, 2), minute = Digits(time, 2, 2), second = Digits(time, 4, 2);
     if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 60)
         return false;
-    CDecimal ignored;
-    if (time.size() > 6 && (time[6] != '.' || !ReadDecimal(time.substr(6), 0, 0, ignored)))
+    CDecimal fraction;
+    if (time.size() > 6 && (time[6] != '.' || !ReadDecimal(time.substr(6), 0, 0, fraction)))
         return false;
     const int day = Digits(date, 0, 2), month = Digits(date, 2, 2), year = Digits(date, 4, 2);
     if (date.size() != 6 || day < 1 || day > 31 || month < 1 || month > 12 || year < 0)
         return false;
-
-    CGPSPoint& point = fix.m_point;
-    point.m_nHour = std::uint8_t(hour);
-    point.m_nMinute = std::uint8_t(minute);
-    point.m_nSecond = std::uint8_t(second);
-    point.m_nDate1 = std::uint8_t(day);
-    point.m_nDate2 = std::uint8_t(month);
-    point.m_nDate3 = std::uint8_t(year);
-    fix.m_nSecond = DaysSince1980(FullYear(year), month, day) * kSecondsPerDay
+    const std::int64_t whole = DaysSince1980(FullYear(year), month, day) * kSecondsPerDay
         + hour * 3600 + minute * 60 + second;
-    point.m_nUtcSecond = fix.m_nSecond;
-    fix.m_bTimed = true;
+    // Microseconds at most, so that the sum never rounds up into the next second.
+    while (fraction.m_nScale > kTimeFractionScale) {
+        fraction.m_nFraction /= 10;
+        fraction.m_nScale /= 10;
+    }
+    seconds = double(whole) + double(fraction.m_nFraction) / double(fraction.m_nScale);
     return true;
 }
 
@@ -183,9 +181,9 @@ std::int64_t DaysSince1980(int year, int month, int day)
     return std::int64_t(era) * 146097 + dayOfEra - kDaysTo1980;
 }
 
-bool ParseRmcSentence(std::string_view line, CRmcFix& fix)
+bool ParseRmcSentence(std::string_view line, CTimedFix& fix)
 {
-    fix = CRmcFix();
+    fix = CTimedFix();
     const std::size_t dollar = line.find('$');
     if (dollar == std::string_view::npos)
         return false;
@@ -205,74 +203,22 @@ bool ParseRmcSentence(std::string_view line, CRmcFix& fix)
             break;
         body.remove_prefix(comma + 1);
     }
-    if (count < RMC_FIELDS || !ReadTimeAndDate(fields[TIME], fields[DATE], fix))
+    double utc = 0.0;
+    if (count < RMC_FIELDS || !ReadTimeAndDate(fields[TIME], fields[DATE], utc))
         return true;
+    fix.m_dUtcTime = utc;
 
-    CGPSPoint& point = fix.m_point;
     CDecimal knots;
     if (fields[STATUS] != "A"
-        || !ReadCoordinate(fields[LATITUDE], fields[NORTH_SOUTH], 2, 'N', 'S', point.m_dLatitude)
-        || !ReadCoordinate(fields[LONGITUDE], fields[EAST_WEST], 3, 'E', 'W', point.m_dLongitude)
-        || fields[KNOTS].empty() || !ReadDecimal(fields[KNOTS], 0, kMaxKnotDigits, knots))
-        return true;
-    point.m_dSpeed =
-        (double(knots.m_nWhole) + double(knots.m_nFraction) / double(knots.m_nScale)) * kGaugeUnitsPerKnot;
-    point.m_bValid = true;
-    return true;
-}
-
-// ---------------------------------------------------------------------------------------
-
-void CNmeaSeconds::Add(const CRmcFix& fix)
-{
-    if (!fix.m_bTimed) {
-        if (m_bHasSecond)
-            ++m_nUntimed;
-        else
-            ++m_nBlanks;
-        return;
-    }
-    if (m_bHasSecond && fix.m_nSecond == m_nSecond) {
-        if (fix.m_point.m_bValid)
-            m_pending = fix.m_point;
-        // Sentences without a time between two of the same second came from a fast receiver.
-        m_nUntimed = 0;
-        return;
-    }
-    if (m_bHasSecond) {
-        m_bReady = true;
-        m_ready = m_pending;
-        const std::int64_t gap = fix.m_nSecond - m_nSecond - 1;
-        m_nBlanks += gap >= 0 && gap <= m_limits.m_nMaxGapSeconds ? gap : m_nUntimed;
-    }
-    m_bHasSecond = true;
-    m_nSecond = fix.m_nSecond;
-    m_pending = fix.m_point;
-    m_nUntimed = 0;
-}
-
-void CNmeaSeconds::Finish()
-{
-    if (!m_bHasSecond)
-        return;
-    m_bReady = true;
-    m_ready = m_pending;
-    m_nBlanks += m_nUntimed;
-    m_bHasSecond = false;
-    m_nUntimed = 0;
-}
-
-bool CNmeaSeconds::Take(CGPSPoint& point)
-{
-    if (m_bReady) {
-        point = m_ready;
-        m_bReady = false;
+        || !ReadCoordinate(fields[LATITUDE], fields[NORTH_SOUTH], 2, 'N', 'S', fix.m_dLatitude)
+        || !ReadCoordinate(fields[LONGITUDE], fields[EAST_WEST], 3, 'E', 'W', fix.m_dLongitude)
+        || fields[KNOTS].empty() || !ReadDecimal(fields[KNOTS], 0, kMaxKnotDigits, knots)) {
+        fix.m_dLatitude = fix.m_dLongitude = 0.0;
         return true;
     }
-    if (m_nBlanks == 0)
-        return false;
-    --m_nBlanks;
-    point = CGPSPoint();
+    fix.m_dSpeed = double(knots.m_nWhole) + double(knots.m_nFraction) / double(knots.m_nScale);
+    fix.m_eSpeedUnit = ESpeedUnit::Knots;
+    fix.m_bValid = true;
     return true;
 }
 
@@ -289,7 +235,7 @@ public:
     // The sentences up to the next finished second.
     bool ReadRecord(CGPSPoint& record) override
     {
-        CRmcFix fix;
+        CTimedFix fix;
         while (!m_seconds.Take(record)) {
             if (!ReadLine()) {
                 m_seconds.Finish();
@@ -302,7 +248,7 @@ public:
     }
 
 private:
-    CNmeaSeconds m_seconds;
+    CFixSeconds m_seconds{ESecondRule::LastFixOfSecond};
 };
 
 class CNmeaReader : public CTrackReader

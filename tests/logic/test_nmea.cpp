@@ -1,3 +1,4 @@
+#include "logic/fixseconds.h"
 #include "logic/folderscan.h"
 #include "logic/nmea.h"
 #include "logic/tracksource.h"
@@ -101,22 +102,20 @@ TEST(Nmea, SentenceRules)
     };
     for (const SentenceCase& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.m_strLine.substr(0, 120)));
-        CRmcFix fix;
+        CTimedFix fix;
         ASSERT_EQ(ParseRmcSentence(c.m_strLine, fix), c.m_bRmc);
-        EXPECT_EQ(fix.m_point.m_bValid, c.m_bValid);
-        EXPECT_EQ(fix.m_bTimed, c.m_bTimed);
+        EXPECT_EQ(fix.m_bValid, c.m_bValid);
+        EXPECT_EQ(fix.m_dUtcTime.has_value(), c.m_bTimed);
         if (c.m_bValid) {
-            EXPECT_NEAR(fix.m_point.m_dLatitude, c.m_dLat, 1e-12);
-            EXPECT_NEAR(fix.m_point.m_dLongitude, c.m_dLng, 1e-12);
-            EXPECT_DOUBLE_EQ(fix.m_point.m_dSpeed, c.m_dKnots * 1.825);
+            EXPECT_NEAR(fix.m_dLatitude, c.m_dLat, 1e-12);
+            EXPECT_NEAR(fix.m_dLongitude, c.m_dLng, 1e-12);
+            EXPECT_DOUBLE_EQ(GaugeSpeed(*fix.m_dSpeed, fix.m_eSpeedUnit), c.m_dKnots * 1.825);
         }
     }
 
-    CRmcFix fix;
+    CTimedFix fix;
     ASSERT_TRUE(ParseRmcSentence(Sentence(kBody), fix));
-    const CGPSPoint& p = fix.m_point;
-    EXPECT_EQ(std::vector<int>({p.m_nHour, p.m_nMinute, p.m_nSecond, p.m_nDate1, p.m_nDate2, p.m_nDate3}),
-              std::vector<int>({5, 32, 32, 2, 3, 15}));
+    EXPECT_NEAR(*fix.m_dUtcTime, double(DaysSince1980(2015, 3, 2) * 86400 + 5 * 3600 + 32 * 60 + 32) + 0.438, 1e-6);
 }
 
 TEST(Nmea, OneRecordASecondOfTheSentencesTime)
@@ -240,3 +239,47 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(RealNmea{"navisys-gr601w-1hz.nmea", 9, 0, 40 + 2.10513 / 60, -(75 + 31.20562 / 60), 0.016},
                       RealNmea{"sirf-trig-gn-1hz.nmea", 5, 3, 31 + 14.8789 / 60, 121 + 35.2442 / 60, 0.26}),
     [](const ::testing::TestParamInfo<RealNmea>& info) { return std::string(info.param.m_pszName).substr(0, 4); });
+
+// Fixes with clip times (a track inside the clip) are put at their second of the clip; their
+// UTC time gives the records' date, whichever rule makes the seconds.
+TEST(FixSeconds, ClipTimesCountFromTheClipsStart)
+{
+    const auto Fix = [](double clip, double lat, bool bUtc = true) {
+        CTimedFix fix;
+        fix.m_bValid = true;
+        fix.m_dLatitude = lat;
+        fix.m_dSpeed = 10.0;
+        fix.m_eSpeedUnit = ESpeedUnit::Knots;
+        fix.m_dClipTime = clip;
+        if (bUtc)
+            fix.m_dUtcTime = 1000.0 + clip;
+        return fix;
+    };
+    struct Case { ESecondRule m_eRule; std::vector<CTimedFix> m_fixes; std::vector<double> m_lats; std::vector<std::int64_t> m_utc; };
+    const Case cases[] = {
+        {ESecondRule::LastFixOfSecond, {Fix(2.3, 1), Fix(2.7, 2), Fix(4.1, 3)}, {0, 0, 2, 0, 3}, {-1, -1, 1002, -1, 1004}},
+        {ESecondRule::LastFixOfSecond, {Fix(0.0, 1, false), Fix(1.5, 2, false)}, {1, 2}, {-1, -1}},
+        {ESecondRule::Interpolated, {Fix(0.5, 1), Fix(2.5, 3)}, {1, 2, 3}, {1000, 1001, 1002}},
+    };
+    for (const Case& c : cases) {
+        CFixSeconds seconds(c.m_eRule);
+        std::vector<double> lats;
+        std::vector<std::int64_t> utc;
+        CGPSPoint record;
+        const auto drain = [&] {
+            while (seconds.Take(record)) {
+                lats.push_back(record.m_bValid ? record.m_dLatitude : 0.0);
+                utc.push_back(record.m_nUtcSecond.value_or(-1));
+                EXPECT_TRUE(!record.m_bValid || record.m_dSpeed == 10.0 * kGaugeUnitsPerKnot);
+            }
+        };
+        for (const CTimedFix& fix : c.m_fixes) {
+            seconds.Add(fix);
+            drain();
+        }
+        seconds.Finish();
+        drain();
+        EXPECT_EQ(lats, c.m_lats);
+        EXPECT_EQ(utc, c.m_utc);
+    }
+}
