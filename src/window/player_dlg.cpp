@@ -340,7 +340,7 @@ bool CPlayerDlg::eventFilter(QObject* pWatched, QEvent* pEvent)
     if (pWatched == &m_videoArea && pEvent->type() == QEvent::WinIdChange)
         m_player.SetOutputWindow(static_cast<unsigned long>(m_videoArea.internalWinId()));
     // Before the first clip, the idle picture's "Load a clip" button is the load button.
-    if (pWatched == &m_videoArea && !m_pTrack) {
+    if (pWatched == &m_videoArea && !m_tracking.HasTrack()) {
         if (pEvent->type() == QEvent::MouseMove) {
             const QPoint pt = static_cast<QMouseEvent*>(pEvent)->position().toPoint();
             m_videoArea.setCursor(IdleLoadButtonRect().contains(pt) ? Qt::PointingHandCursor : Qt::ArrowCursor);

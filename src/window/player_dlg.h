@@ -5,6 +5,7 @@
 #include "window/folderaddqueue.h"
 #include "framework/windowtimers.h"
 #include "logic/gpstrack.h"
+#include "logic/trackfollower.h"
 #include "logic/clipstart.h"
 #include "logic/dropplan.h"
 #include "map/googlemapview.h"
@@ -51,7 +52,7 @@ public:
 };
 
 // The program's only window: a fixed-size, captionless, skinned dialog.
-class CPlayerDlg : public CBkDialog, public IMapPageHost, public IPlayerControl
+class CPlayerDlg : public CBkDialog, public IMapPageHost, public IPlayerControl, private ITrackDisplay
 {
     Q_OBJECT
 public:
@@ -149,7 +150,9 @@ public:
     void SeekToRouteSecond(double dSecond) override;
 
     const CClipStartState& ClipState() const { return m_clip; }
-    const CGPSPoint& GetStartPoint() const { return m_startPoint; }
+    const CGPSPoint& GetStartPoint() const { return m_tracking.StartPoint(); }
+    // What follows the clip's track.
+    const CTrackFollower& Tracking() const { return m_tracking; }
     const CVideoList& GetPlayList() const { return m_entries; }
     int GetSelectedRow(bool bRightView) const
     {
@@ -193,7 +196,6 @@ private:
     qintptr OnMapNavigateComplete();
     qintptr OnMapBeforeNavigate();
     qintptr OnMapLoadComplete();
-    void TraceNav(const QString& strText);
     void ShowSystemMenu(const QPoint& ptGlobal);
     void SetupButtons();
     static void SetUpSlider(CBitmapSlider& slider, UINT nChannel, UINT nActiveChannel, const QString& strName);
@@ -214,15 +216,13 @@ private:
     // Returns whether the track's cursor should be checked for its end.
     bool Apply(EClipAction action);
     void ShowCurrentRecord();
-    // Shows the record of the video's second nSecond, and puts the track's cursor after it.
-    void ShowRecordAt(std::int64_t nSecond);
     // The video's time now: the engine's last report and, while it plays, the time since; -1
     // before one.
     std::int64_t VideoTimeNow() const;
-    void ShowRecord(int nRecord);
     // The route on the live map: handed over once the page is ready, then its travelled part.
     void SendRoute();
-    void ShowRouteSecond(std::int64_t nSecond);
+    void ShowTrackStep(const CTrackStep& step) override;
+    void ShowRouteSecond(std::int64_t nSecond) override;
     // What a drop brings, as Load File and Add Folder would take it.
     void OpenDrop(const CDropPlan& plan);
     // Right / Left (with Ctrl: a minute) and Space, as the window takes them; true if taken.
@@ -237,7 +237,6 @@ private:
     // Where the idle picture draws its "Load a clip" button, in the video area's coordinates.
     QRect IdleLoadButtonRect() const;
     void CreateMapView();
-    void ReadTrack();
     CListState ListState() const;
     void ApplyListCommand(const CListCommandResult& result);
     void OpenEntry(int nEntry);
@@ -257,8 +256,6 @@ private:
     };
     static const std::array<CButtonSetup, 12> s_buttons;
 
-    CGPSPoint m_startPoint;
-    std::unique_ptr<CGPSTrack> m_pTrack;
     BOOL m_bFirstFocus = TRUE;
     CVideoListCtrl m_listRight;
     CVideoListCtrl m_listLeft;
@@ -280,6 +277,7 @@ private:
     CGoogleMapView m_mapView;
     // When the clip starts and when its tracking runs; only Dispatch changes it.
     CClipStartState m_clip;
+    CTrackFollower m_tracking{*this};
     bool m_bCreated = false;
     bool m_bShownOnce = false;
     bool m_bMapViewPending = false;
@@ -292,8 +290,6 @@ private:
     CScanNote m_scanNote{m_addQueue};
     // Where a seek made while the clip waited for its map page moves it once it starts; -1 for none.
     std::int64_t m_nHeldSeekMs = -1;
-    // The record the map, texts and gauge show, -1 for none of this clip's.
-    int m_nShownRecord = -1;
     bool m_bContinuous = false;
     CSettingsReader* m_pSettings = nullptr;
     QString m_strSettingsPath;

@@ -19,7 +19,8 @@ QString CPlayerDlg::ExportFolder()
 
 void CPlayerDlg::OnExportGpx()
 {
-    if (!m_pTrack || !m_pTrack->IsOpen() || !HasValidRecord(*m_pTrack)) {
+    const CGPSTrack* pTrack = m_tracking.Track();
+    if (!pTrack || !pTrack->IsOpen() || !HasValidRecord(*pTrack)) {
         QMessageBox::information(this, QApplication::applicationName(),
                                  QStringLiteral("The clip has no GPS track to export."));
         return;
@@ -37,7 +38,7 @@ void CPlayerDlg::OnExportGpx()
         return;
     // The dialog offers any name, the clip's and its logs' among them.
     QString strError;
-    if (!WriteClipTrackGpx(*m_pTrack, QFile::encodeName(m_strClipPath).toStdString(),
+    if (!WriteClipTrackGpx(*pTrack, QFile::encodeName(m_strClipPath).toStdString(),
                            dialog.selectedFiles().constFirst(), strError))
         QMessageBox::warning(this, QApplication::applicationName(), strError);
 }

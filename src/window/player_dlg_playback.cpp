@@ -72,14 +72,13 @@ void CPlayerDlg::OpenClip(const std::string& strPath)
 {
     const std::string strLogPath = GetGpsLogPath(strPath, "LOG");
 
-    m_pTrack.reset();
+    m_tracking.SetTrack(nullptr);
     m_nHeldSeekMs = -1;
     Dispatch(EClipEvent::ClipOpened);
-    m_pTrack = OpenClipTrack(strPath, strLogPath);
+    m_tracking.SetTrack(OpenClipTrack(strPath, strLogPath));
 
     const std::string strUtf8 = ToUtf8(strPath);
     m_player.OpenMedia(strUtf8.c_str());
-    m_nShownRecord = -1;
     // Nothing of the clip before may stay in the time text, also for a clip that never plays.
     m_nLength = 0;
     m_timeText.setText(FormatTimeText(0, 0));
@@ -87,22 +86,21 @@ void CPlayerDlg::OpenClip(const std::string& strPath)
     ShowIdlePicture();
     m_videoArea.unsetCursor();
 
-    m_startPoint.m_bValid = false;
     m_strClipPath = QString::fromStdString(strPath);
     Q_EMIT ClipChanged(m_strClipPath);
 
     std::optional<CFileException> readError;
-    if (m_pTrack->IsOpen()) {
-        try {
-            ReadTrack();
-        } catch (const CFileException& error) {
-            // The records read so far make the track; the user hears of the rest below.
-            readError = error;
-        }
+    try {
+        m_tracking.ReadTrack();
+    } catch (const CFileException& error) {
+        // The records read so far make the track; the user hears of the rest below.
+        readError = error;
     }
-    if (m_startPoint.m_bValid) {
+    const CGPSPoint& start = m_tracking.StartPoint();
+    if (start.m_bValid) {
+        m_eastText.setText(QString::fromStdString(FormatEastText(start.m_dLongitude)));
+        m_northText.setText(QString::fromStdString(FormatNorthText(start.m_dLatitude)));
         m_mapView.NavigateResource(kLiveMapPage);
-        m_pTrack->Rewind();
     } else {
         m_mapView.NavigateResource(kErrorPage);
         // Nothing of the previous clip's position may stay on screen for a clip without one.
@@ -112,25 +110,6 @@ void CPlayerDlg::OpenClip(const std::string& strPath)
     }
     if (readError)
         throw *readError;
-}
-
-void CPlayerDlg::ReadTrack()
-{
-    bool bFound = false;
-    while (m_pTrack->ReadNextRecord()) {
-        if (bFound)
-            continue;
-        const CGPSPoint* pPoint = m_pTrack->GetCurrent();
-        if (!pPoint)
-            continue;
-        if (pPoint->m_bValid) {
-            m_eastText.setText(QString::fromStdString(FormatEastText(pPoint->m_dLongitude)));
-            m_northText.setText(QString::fromStdString(FormatNorthText(pPoint->m_dLatitude)));
-            bFound = true;
-            m_startPoint = *pPoint;
-        }
-        m_pTrack->Advance();
-    }
 }
 
 void CPlayerDlg::OnLoadFile()
@@ -175,7 +154,7 @@ void CPlayerDlg::Dispatch(EClipEvent event)
         bCheckTrackEnd |= Apply(action);
     if (before.m_nPlayState != m_clip.m_nPlayState || before.m_bMediaEnded != m_clip.m_bMediaEnded)
         Q_EMIT PlayStateChanged(GetStatus());
-    if (bCheckTrackEnd && !m_clip.m_bTrackUsedUp && (!m_pTrack || m_pTrack->AtEnd()))
+    if (bCheckTrackEnd && !m_clip.m_bTrackUsedUp && m_tracking.AtEnd())
         Dispatch(EClipEvent::TrackUsedUp);
     ApplyHeldSeek();
 }
@@ -191,18 +170,14 @@ bool CPlayerDlg::Apply(EClipAction action)
     case EClipAction::PauseVideo: m_player.Pause(); break;
     case EClipAction::StopVideo:
         m_player.Stop();
-        m_nShownRecord = -1;
+        m_tracking.ForgetShown();
         break;
     case EClipAction::ShowErrorPage: m_mapView.NavigateResource(kErrorPage); break;
     case EClipAction::AdvanceTrack:
-        if (m_pTrack)
-            m_pTrack->Advance();
+        m_tracking.Advance();
         return true;
     case EClipAction::ShowRecord: ShowCurrentRecord(); return true;
-    case EClipAction::RewindTrack:
-        if (m_pTrack && m_pTrack->IsOpen())
-            m_pTrack->Rewind();
-        break;
+    case EClipAction::RewindTrack: m_tracking.Rewind(); break;
     case EClipAction::ResetDisplays: ResetDisplays(); break;
     case EClipAction::ShowCannotPlay: ShowCannotPlay(); break;
     }
@@ -211,24 +186,20 @@ bool CPlayerDlg::Apply(EClipAction action)
 
 void CPlayerDlg::ShowCurrentRecord()
 {
-    if (!m_pTrack)
+    if (!m_tracking.HasTrack())
         return;
     // The record of the second the picture shows, once the engine has told one; until then
     // one record a tick.
     const std::int64_t nTime = VideoTimeNow();
     if (nTime >= 0) {
-        ShowRecordAt(nTime / 1000);
+        m_tracking.ShowSecond(nTime / 1000);
         // The next tick just after the picture's next whole second, so that no second is
         // shown twice or skipped.
         if (m_clip.m_bPositionTimer)
             m_timers.SetTimer(TIMER_POSITION, int(kPositionPeriodMs - nTime % 1000 + kTickAfterSecondMs), this);
         return;
     }
-    const CGPSPoint* pPoint = m_pTrack->GetCurrent();
-    if (pPoint && pPoint->m_bValid)
-        ShowRecord(m_pTrack->GetCursor());
-    ShowRouteSecond(m_pTrack->GetCursor());
-    m_pTrack->Advance();
+    m_tracking.ShowNext();
 }
 
 std::int64_t CPlayerDlg::VideoTimeNow() const
@@ -236,26 +207,13 @@ std::int64_t CPlayerDlg::VideoTimeNow() const
     return m_player.TimeNow(m_clip.m_nPlayState == PLAY_PLAYING);
 }
 
-void CPlayerDlg::ShowRecordAt(std::int64_t nSecond)
+void CPlayerDlg::ShowTrackStep(const CTrackStep& step)
 {
-    if (!m_pTrack)
-        return;
-    const int nRecord = RecordForSecond(*m_pTrack, nSecond);
-    if (nRecord >= 0 && nRecord != m_nShownRecord)
-        ShowRecord(nRecord);
-    ShowRouteSecond(nSecond);
-    m_pTrack->SetCursor(int(std::min<std::int64_t>(nSecond + 1, m_pTrack->GetCount())));
-}
-
-void CPlayerDlg::ShowRecord(int nRecord)
-{
-    const CTrackStep step = TrackStepOf(*m_pTrack->GetAt(nRecord));
     m_mapView.CallPageFunction(QStringLiteral("PanToNewPoint"), QString::fromStdString(step.m_strPageLat),
                                QString::fromStdString(step.m_strPageLng));
     m_meter.SetPos(step.m_nGaugePos);
     m_eastText.setText(QString::fromStdString(step.m_strEast));
     m_northText.setText(QString::fromStdString(step.m_strNorth));
-    m_nShownRecord = nRecord;
 }
 
 void CPlayerDlg::ResetDisplays()
@@ -287,42 +245,33 @@ void CPlayerDlg::OnTimer(UINT nIDEvent)
 
 qintptr CPlayerDlg::OnMapDocumentComplete()
 {
-    TraceNav(QStringLiteral("Doc Complete\r\n"));
     Dispatch(EClipEvent::PageComplete);
     return 1;
 }
 
 qintptr CPlayerDlg::OnMapNavigateComplete()
 {
-    TraceNav(QStringLiteral("Nav Complete\r\n"));
-    TraceNav(QStringLiteral("HTML Nav complete\r\n"));
     Dispatch(EClipEvent::PageNavigated);
     return 1;
 }
 
 qintptr CPlayerDlg::OnMapBeforeNavigate()
 {
-    TraceNav(QStringLiteral("Before Nav\r\n"));
     return 1;
 }
 
 qintptr CPlayerDlg::OnMapLoadComplete()
 {
-    TraceNav(QStringLiteral("ON Load Complete\r\n"));
     return 1;
-}
-
-void CPlayerDlg::TraceNav(const QString&)
-{
 }
 
 void CPlayerDlg::SendStartPoint()
 {
-    if (!m_startPoint.m_bValid)
+    const CGPSPoint& start = m_tracking.StartPoint();
+    if (!start.m_bValid)
         return;
-    const QString strLat = QString::fromStdString(FormatPageCoordinate(m_startPoint.m_dLatitude));
-    const QString strLng = QString::fromStdString(FormatPageCoordinate(m_startPoint.m_dLongitude));
-    TraceNav(QStringLiteral("Call setCen:(%1,%2)\r\n").arg(strLat, strLng));
+    const QString strLat = QString::fromStdString(FormatPageCoordinate(start.m_dLatitude));
+    const QString strLng = QString::fromStdString(FormatPageCoordinate(start.m_dLongitude));
     m_mapView.CallPageFunction(QStringLiteral("SetStartupCenterPoint"), strLat, strLng);
 }
 
@@ -336,8 +285,8 @@ void CPlayerDlg::OnGpsPageInitialized()
 
 void CPlayerDlg::SendRoute()
 {
-    if (m_pTrack)
-        m_mapView.CallPageFunction(QStringLiteral("SetRoute"), QString::fromStdString(RouteText(*m_pTrack)));
+    if (m_tracking.HasTrack())
+        m_mapView.CallPageFunction(QStringLiteral("SetRoute"), QString::fromStdString(m_tracking.Route()));
 }
 
 void CPlayerDlg::ShowRouteSecond(std::int64_t nSecond)

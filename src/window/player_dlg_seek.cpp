@@ -40,8 +40,8 @@ bool CPlayerDlg::SeekTo(std::int64_t nTargetMs)
     m_seekSlider.SetPos(ProgressPercent(nTime, nLength));
     const std::int64_t nSecond = nTime / 1000;
     if (m_clip.m_bGpsPageReady)
-        ShowRecordAt(nSecond);
-    Dispatch(m_pTrack && nSecond < m_pTrack->GetCount() ? EClipEvent::SeekedInTrack : EClipEvent::SeekedPastTrack);
+        m_tracking.ShowSecond(nSecond);
+    Dispatch(m_tracking.HasSecond(nSecond) ? EClipEvent::SeekedInTrack : EClipEvent::SeekedPastTrack);
     emit Seeked(nTime);
     return true;
 }

@@ -257,22 +257,22 @@ TEST_F(PlaybackTest, PauseResumeStopAndPlayAgainMoveTrackingWithTheVideo)
 {
     s_pDlg->OpenClip(MakeCardClip(QStringLiteral("card2"), QStringLiteral("CLIP0002.MOV"), LongLog(60)));
     ASSERT_TRUE(WaitFor([&] { return s_pDlg->ClipState().m_bPositionTimer; }, 20000)) << "tracking never started";
-    ASSERT_TRUE(WaitFor([&] { return Peer(*s_pDlg).m_pTrack->GetCursor() >= 3; }, 5000)) << "the track did not step";
+    ASSERT_TRUE(WaitFor([&] { return s_pDlg->Tracking().Track()->GetCursor() >= 3; }, 5000)) << "the track did not step";
 
     QTest::mouseClick(&Peer(*s_pDlg).m_btnPause, Qt::LeftButton);
     EXPECT_EQ(s_pDlg->ClipState().m_nPlayState, PLAY_PAUSED);
-    const int nCursor = Peer(*s_pDlg).m_pTrack->GetCursor();
+    const int nCursor = s_pDlg->Tracking().Track()->GetCursor();
     QTest::qWait(1500);
-    EXPECT_EQ(Peer(*s_pDlg).m_pTrack->GetCursor(), nCursor) << "tracking pauses with the video";
+    EXPECT_EQ(s_pDlg->Tracking().Track()->GetCursor(), nCursor) << "tracking pauses with the video";
 
     QTest::mouseClick(&Peer(*s_pDlg).m_btnPause, Qt::LeftButton);
     EXPECT_EQ(s_pDlg->ClipState().m_nPlayState, PLAY_PLAYING);
-    ASSERT_TRUE(WaitFor([&] { return Peer(*s_pDlg).m_pTrack->GetCursor() > nCursor; }, 3000)) << "tracking did not resume with the video";
+    ASSERT_TRUE(WaitFor([&] { return s_pDlg->Tracking().Track()->GetCursor() > nCursor; }, 3000)) << "tracking did not resume with the video";
 
     const int nGauge = Peer(*s_pDlg).m_meter.GetPos();
     QTest::mouseClick(&Peer(*s_pDlg).m_btnStop, Qt::LeftButton);
     EXPECT_EQ(s_pDlg->ClipState().m_nPlayState, PLAY_STOPPED);
-    EXPECT_EQ(Peer(*s_pDlg).m_pTrack->GetCursor(), 0);
+    EXPECT_EQ(s_pDlg->Tracking().Track()->GetCursor(), 0);
     EXPECT_EQ(Peer(*s_pDlg).m_northText.text(), "");
     EXPECT_EQ(Peer(*s_pDlg).m_eastText.text(), "");
     EXPECT_TRUE(Peer(*s_pDlg).m_timeText.text().startsWith("00:00:00/")) << Peer(*s_pDlg).m_timeText.text().toStdString();
@@ -328,9 +328,9 @@ TEST_F(PlaybackTest, ClipThatCannotBeOpenedOrPlayedIsToldAndChangesNothing)
     s_pDlg->OpenClip(MakeCardClip(QStringLiteral("card4"), QStringLiteral("CLIP0005.MOV"), LongLog(30)));
     ASSERT_TRUE(WaitFor([&] { return s_pDlg->ClipState().m_bPositionTimer; }, 20000)) << "tracking never started";
     ASSERT_TRUE(WaitFor([&] { return !Peer(*s_pDlg).m_timeText.text().endsWith("/00:00:00"); }, 5000)) << "no length shows";
-    const CGPSTrack* pTrack = Peer(*s_pDlg).m_pTrack.get();
+    const CGPSTrack* pTrack = s_pDlg->Tracking().Track();
     EXPECT_THROW(s_pDlg->OpenClip("/nonexistent/DCIM/100MEDIA/CLIP0006.MOV"), CFileException);
-    EXPECT_EQ(Peer(*s_pDlg).m_pTrack.get(), pTrack);
+    EXPECT_EQ(s_pDlg->Tracking().Track(), pTrack);
     EXPECT_TRUE(s_pDlg->ClipState().m_bPositionTimer) << "the playing clip plays on";
 
     // Each with a log: tracking must not run through it either.

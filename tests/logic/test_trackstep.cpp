@@ -2,12 +2,16 @@
 
 #include "logic/gpspoint.h"
 #include "logic/gpstrack.h"
+#include "logic/trackfollower.h"
 #include "logic/trackstep.h"
+#include "scratchdir.h"
 
 #include <clocale>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -110,4 +114,55 @@ TEST(RecordForSecond, RecordOfTheSecondOrTheLastValidBeforeIt)
 
     const CGPSTrack empty("/nonexistent/GPS/GPS0002.LOG");
     EXPECT_EQ(RecordForSecond(empty, 3), -1);
+}
+
+namespace {
+
+// What the follower put on screen: "r<latitude>" for a record, "s<second>" for the route.
+class CShownSteps : public ITrackDisplay
+{
+public:
+    void ShowTrackStep(const CTrackStep& step) override { m_shown.push_back("r" + step.m_strPageLat); }
+    void ShowRouteSecond(std::int64_t nSecond) override { m_shown.push_back("s" + std::to_string(nSecond)); }
+    std::vector<std::string> m_shown;
+};
+
+} // namespace
+
+TEST(TrackFollower, StartPointShownRecordsAndCursor)
+{
+    CScratchDir dir;
+    // Seconds 0..3: invalid, valid at 10.5, invalid, valid at 10.51.
+    const std::string log = dir.Write("GPS/GPS0001.LOG", "V,120000,0304100000,,,\n"
+                                                         "A,120001,0304100000,1030.0000,02015.0000,10.00\n"
+                                                         "V,120002,0304100000,,,\n"
+                                                         "A,120003,0304100000,1030.6000,02015.6000,20.00\n");
+    CShownSteps display;
+    CTrackFollower follower(display);
+    follower.SetTrack(std::make_unique<CGPSTrack>(log));
+    follower.ReadTrack();
+    EXPECT_NEAR(follower.StartPoint().m_dLatitude, 10.5, 1e-9);
+    EXPECT_EQ(follower.Track()->GetCursor(), 0) << "the cursor is back at the start";
+
+    // A record already on show is not shown again; a second past the track shows its last.
+    for (std::int64_t nSecond : {1, 2, 0, 9})
+        follower.ShowSecond(nSecond);
+    EXPECT_EQ(display.m_shown, (std::vector<std::string>{"r10.500000", "s1", "s2", "s0", "r10.510000", "s9"}));
+    EXPECT_TRUE(follower.AtEnd());
+    EXPECT_TRUE(follower.HasSecond(3));
+    EXPECT_FALSE(follower.HasSecond(4));
+
+    // Without the video's time: one record a tick, the invalid ones only on the route.
+    display.m_shown.clear();
+    follower.Rewind();
+    follower.ForgetShown();
+    follower.ShowNext();
+    follower.ShowNext();
+    EXPECT_EQ(display.m_shown, (std::vector<std::string>{"s0", "r10.500000", "s1"}));
+
+    // A track without a valid record keeps no start point and leaves its cursor at the end.
+    follower.SetTrack(std::make_unique<CGPSTrack>(dir.Write("GPS/GPS0002.LOG", "V,120000,0304100000,,,\n")));
+    follower.ReadTrack();
+    EXPECT_FALSE(follower.StartPoint().m_bValid);
+    EXPECT_TRUE(follower.AtEnd());
 }

@@ -15,17 +15,18 @@ public:
           m_listLeft(dlg.m_listLeft), m_listRight(dlg.m_listRight), m_btnClose(dlg.m_btnClose),
           m_btnPause(dlg.m_btnPause), m_btnPlay(dlg.m_btnPlay), m_btnStop(dlg.m_btnStop),
           m_btnNextClip(dlg.m_btnNextClip), m_btnLoad(dlg.m_btnLoad), m_btnAddFolder(dlg.m_btnAddFolder),
-          m_btnRemove(dlg.m_btnRemove), m_pTrack(dlg.m_pTrack), m_entries(dlg.m_entries),
-          m_startPoint(dlg.m_startPoint), m_nLength(dlg.m_nLength), m_nActiveList(dlg.m_nActiveList),
+          m_btnRemove(dlg.m_btnRemove), m_entries(dlg.m_entries), m_nLength(dlg.m_nLength), m_nActiveList(dlg.m_nActiveList),
           m_nPage(dlg.m_nPage), m_dlg(dlg)
     {
     }
 
     void SetStartPoint(double dLatitude, double dLongitude, bool bValid)
     {
-        m_dlg.m_startPoint.m_dLatitude = dLatitude;
-        m_dlg.m_startPoint.m_dLongitude = dLongitude;
-        m_dlg.m_startPoint.m_bValid = bValid;
+        CGPSPoint start;
+        start.m_dLatitude = dLatitude;
+        start.m_dLongitude = dLongitude;
+        start.m_bValid = bValid;
+        m_dlg.m_tracking.SetStartPoint(start);
     }
 
     CVideoPlayer& m_player;
@@ -47,9 +48,7 @@ public:
     CSkinButton& m_btnLoad;
     CSkinButton& m_btnAddFolder;
     CSkinButton& m_btnRemove;
-    const std::unique_ptr<CGPSTrack>& m_pTrack;
     const CVideoList& m_entries;
-    const CGPSPoint& m_startPoint;
     const std::int64_t& m_nLength;
     const int& m_nActiveList;
     const int& m_nPage;
