@@ -2,7 +2,8 @@
 // upper case (GPS0042.LOG, as the camera writes them), so that the scan's lookup of "log"
 // has to match without regard to case for every clip. The figures to compare are the bare
 // scan (read each folder once, stat each clip) and the two AddFolder runs: into an empty
-// list, and the same folder again into the full list (every clip a duplicate).
+// list, and the same folder again into the full list (every clip a duplicate). Then cards
+// whose clips have nothing beside them, and are looked into for GPS of their own.
 #include "logic/folderscan.h"
 #include "logic/video.h"
 
@@ -13,7 +14,9 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "gpsclipwriter.h"
 #include "scratchdir.h"
 
 #include <dirent.h>
@@ -124,6 +127,71 @@ void BM_AddSameFolderToFullList(benchmark::State& state)
     }
 }
 BENCHMARK(BM_AddSameFolderToFullList)->Unit(benchmark::kMillisecond);
+
+// A card of clips with no log nor file beside them: each clip is looked into for GPS of its
+// own. Real clips (a minute of 5 fps video ffmpeg wrote, hard links of one file), every
+// second one with freeGPS inside, against the same card whose clips hold none.
+class CInsideCard
+{
+public:
+    explicit CInsideCard(bool bHalfWithGps)
+    {
+        m_strCard = m_dir.Path() + "/card";
+        std::filesystem::create_directories(m_strCard + "/DCIM");
+        const std::string plain = GpsClips::MakeBaseClip(m_dir.Path() + "/plain.mp4", 60);
+        if (plain.empty())
+            std::abort();
+        std::vector<std::string> blocks;
+        for (int s = 0; s < 60; ++s) {
+            GpsClips::CBlockFix fix;
+            fix.m_nSecond = s;
+            fix.m_dLatitude = 48.1 + s * 1e-4;
+            fix.m_dLongitude = 11.5;
+            blocks.push_back(GpsClips::Block(GpsClips::ELayout::Type17, fix));
+        }
+        GpsClips::WriteFile(m_dir.Path() + "/gps.mp4", GpsClips::WithFreeGps(plain, blocks, true));
+        char name[64];
+        for (int n = 0; n < CLIPS; ++n) {
+            std::snprintf(name, sizeof name, "/DCIM/CLIP%04d.MP4", n);
+            const char* pszSource = bHalfWithGps && n % 2 == 0 ? "/gps.mp4" : "/plain.mp4";
+            if (::link((m_dir.Path() + pszSource).c_str(), (m_strCard + name).c_str()) != 0)
+                std::abort();
+        }
+    }
+    const std::string& Path() const { return m_strCard; }
+
+private:
+    CScratchDir m_dir;
+    std::string m_strCard;
+};
+
+void AddInsideCard(benchmark::State& state, const CInsideCard& card, int nWithTrack)
+{
+    CVideoList().AddFolder(card.Path());
+    for (auto _ : state) {
+        CVideoList list;
+        list.AddFolder(card.Path());
+        int nTracks = 0;
+        for (int i = 0; i < list.GetCount(); ++i)
+            nTracks += list.GetAt(i).m_bHasTrack ? 1 : 0;
+        if (list.GetCount() != CLIPS || nTracks != nWithTrack)
+            state.SkipWithError("clips or tracks missing");
+    }
+}
+
+void BM_AddCardOfClipsWithoutGps(benchmark::State& state)
+{
+    static const CInsideCard card(false);
+    AddInsideCard(state, card, 0);
+}
+BENCHMARK(BM_AddCardOfClipsWithoutGps)->Unit(benchmark::kMillisecond);
+
+void BM_AddCardHalfWithGpsInside(benchmark::State& state)
+{
+    static const CInsideCard card(true);
+    AddInsideCard(state, card, CLIPS / 2);
+}
+BENCHMARK(BM_AddCardHalfWithGpsInside)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -3,5 +3,5 @@
 if(TARGET benchmark::benchmark)
   add_executable(bench_playlist ${CMAKE_CURRENT_LIST_DIR}/bench_playlist.cpp)
   target_link_libraries(bench_playlist PRIVATE deruziz_logic benchmark::benchmark)
-  target_include_directories(bench_playlist PRIVATE ${CMAKE_SOURCE_DIR}/tests/logic)
+  target_include_directories(bench_playlist PRIVATE ${CMAKE_SOURCE_DIR}/tests/logic ${CMAKE_SOURCE_DIR}/tests/support)
 endif()

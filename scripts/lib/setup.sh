@@ -20,7 +20,7 @@ DERUZIZ_TEST_PACKAGES=(
   dbus libglib2.0-bin locales
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  gpsbabel
+  gpsbabel libimage-exiftool-perl
 )
 
 deruziz_missing_packages() {

@@ -1,6 +1,7 @@
 #include "app/player_app.h"
 #include "desktop/commandline.h"
 #include "framework/trace.h"
+#include "gpx/gpsinfo.h"
 #include "gpx/gpxexport.h"
 
 #include <QApplication>
@@ -13,6 +14,8 @@ int main(int argc, char** argv)
     // Writes a file and ends: no lock, no hand-over to a running copy, no display.
     if (argc > 1 && std::strcmp(argv[1], kExportGpxOption) == 0)
         return RunGpxExport(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], kGpsInfoOption) == 0)
+        return RunGpsInfo(argc, argv);
     CCommandLine commandLine;
     if (!commandLine.Parse(argc, argv))
         return commandLine.ExitCode();

@@ -21,7 +21,10 @@ void PrintHelp(const QCommandLineParser& parser)
     strHelp = QStringLiteral("Usage: %1 [options] [PATH...]").arg(QLatin1String(kProgram)) +
               strHelp.mid(strHelp.indexOf(QLatin1Char('\n'))) +
               QStringLiteral("\nAlso: %1 --export-gpx CLIP OUT.gpx\n"
-                             "  Writes the clip's GPS track as GPX and ends.\n").arg(QLatin1String(kProgram));
+                             "  Writes the clip's GPS track as GPX and ends.\n"
+                             "%1 --gps-info CLIP\n"
+                             "  Tells where the clip's GPS track comes from and what it holds, and ends.\n")
+                  .arg(QLatin1String(kProgram));
     std::fputs(qPrintable(strHelp), stdout);
 }
 

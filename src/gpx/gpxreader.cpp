@@ -267,27 +267,6 @@ std::vector<CGPSPoint> MakeGpxRecords(const std::vector<CTimedFix>& points, int 
 
 namespace {
 
-// The GPX file is read whole when it opens: its records come from every point at once.
-class CGpxReading : public CTrackReading
-{
-public:
-    explicit CGpxReading(std::vector<CGPSPoint> records) : m_records(std::move(records)) {}
-
-    std::size_t ExpectedRecords() const override { return m_records.size(); }
-
-    bool ReadRecord(CGPSPoint& record) override
-    {
-        if (m_nNext >= m_records.size())
-            return false;
-        record = m_records[m_nNext++];
-        return true;
-    }
-
-private:
-    std::vector<CGPSPoint> m_records;
-    std::size_t m_nNext = 0;
-};
-
 class CGpxReader : public CTrackReader
 {
 public:
@@ -328,7 +307,7 @@ std::unique_ptr<CTrackReading> CGpxReader::Open(const std::string& path, const C
     if (bCut)
         std::fprintf(stderr, "deruziz: %s: the track is cut after %zu records; its points go on beyond them\n",
                      path.c_str(), records.size());
-    return std::make_unique<CGpxReading>(std::move(records));
+    return std::make_unique<CRecordsReading>(std::move(records));
 }
 
 } // namespace

@@ -171,8 +171,9 @@ private:
             return;
         }
 
-        // The folder's listing is at hand, so the files beside the clip cost no more reads.
-        const bool hasLog = !FindClipTrack(m_logs, path, GpsLogPathOfOpenClip(path, "log")).empty();
+        // The folder's listing is at hand, so the files beside the clip cost no more reads; the
+        // clip itself is opened only when nothing lies beside it.
+        const bool hasLog = HasClipTrack(m_logs, path, GpsLogPathOfOpenClip(path, "log"));
         m_result.m_clips.emplace_back(name, st.st_mtime, std::move(path), hasLog);
 
         if (m_hooks.m_fnProgress && m_result.m_clips.size() % PROGRESS_STEP == 0)

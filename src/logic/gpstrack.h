@@ -45,6 +45,8 @@ public:
     bool AtEnd() const;
 
     const CTrackReader& GetReader() const { return *m_pReader; }
+    // What of the file the records come from, as its reader tells it; may be empty.
+    std::string GetDescription() const { return m_pReading ? m_pReading->Description() : std::string(); }
     // Why the file could not be opened; empty while it is open.
     const std::string& GetError() const { return m_strError; }
     int GetCount() const { return m_nCount; }

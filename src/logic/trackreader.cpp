@@ -8,7 +8,7 @@ namespace {
 struct CRegistry
 {
     std::mutex m_mutex;
-    std::vector<const CTrackReader*> m_readers{&CardLogReader(), &NmeaReader()};
+    std::vector<const CTrackReader*> m_readers{&CardLogReader(), &NmeaReader(), &ClipGpsReader()};
 };
 
 CRegistry& Registry()
@@ -43,6 +43,14 @@ std::size_t CLineReading::ExpectedRecords() const
     const std::uint64_t lines = std::min(m_file.GetSize(), m_limits.m_nMaxBytes) / m_nBytesPerRecord + 1;
     const std::uint64_t cap = static_cast<std::uint64_t>(std::max(m_limits.m_nMaxRecords, 0));
     return static_cast<std::size_t>(std::max<std::uint64_t>(1024, std::min(lines, cap)));
+}
+
+bool CRecordsReading::ReadRecord(CGPSPoint& record)
+{
+    if (m_nNext >= m_records.size())
+        return false;
+    record = m_records[m_nNext++];
+    return true;
 }
 
 std::vector<const CTrackReader*> TrackReaders()

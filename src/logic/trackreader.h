@@ -33,6 +33,27 @@ public:
     // The next record of the track, one a second of the clip; false at the end of the file.
     // Throws CFileException when reading fails.
     virtual bool ReadRecord(CGPSPoint& record) = 0;
+    // What of the file the records come from, where the format has kinds ("Novatek freeGPS
+    // type 3, 180 blocks"); empty where the format's name says it all.
+    virtual std::string Description() const { return std::string(); }
+};
+
+// A track whose records were all made when the file opened.
+class CRecordsReading : public CTrackReading
+{
+public:
+    CRecordsReading(std::vector<CGPSPoint> records, std::string description = std::string())
+        : m_records(std::move(records)), m_strDescription(std::move(description))
+    {
+    }
+    std::size_t ExpectedRecords() const override { return m_records.size(); }
+    bool ReadRecord(CGPSPoint& record) override;
+    std::string Description() const override { return m_strDescription; }
+
+private:
+    std::vector<CGPSPoint> m_records;
+    std::string m_strDescription;
+    std::size_t m_nNext = 0;
 };
 
 // A file of a format written in lines, read a block at a time within the limits.
@@ -70,15 +91,19 @@ public:
     // The file opened for reading; null, with error saying why, when it cannot be.
     virtual std::unique_ptr<CTrackReading> Open(const std::string& path, const CTrackLimits& limits,
                                                 std::string& error) const = 0;
+    // Whether the format is read from inside the clip itself (after every file beside it).
+    virtual bool ReadsTheClip() const { return false; }
 };
 
 // The camcorder's log: one line a second, in the card's folder GPS (logic/logpath.h).
 const CTrackReader& CardLogReader();
 // NMEA 0183 beside the clip (logic/nmea.h).
 const CTrackReader& NmeaReader();
+// GPS the camera wrote inside the clip's MP4/MOV file (logic/clipgpsreader.h).
+const CTrackReader& ClipGpsReader();
 
 // Every format the program reads, the card's log first, then the files beside a clip in the
-// order they are tried. The card's log and NMEA are always there; a reader of another library
+// order they are tried. The card's log, NMEA and the clip's own GPS are always there; a reader of another library
 // (gpx/) adds itself with RegisterTrackReader before the first clip is looked at.
 std::vector<const CTrackReader*> TrackReaders();
 // Adds reader after those there; a reader there already is not added again.

@@ -55,14 +55,36 @@ void AddBesideFiles(CFolderListings& listings, const std::string& clipPath, std:
 
 } // namespace
 
-std::vector<CClipTrack> FindClipTrack(CGpsLogLookup& logs, const std::string& clipPath,
-                                      const std::string& cardLogPath)
+namespace {
+
+// bFirstOnly: the clip itself is asked only when nothing lies beside it.
+std::vector<CClipTrack> ClipTrackFiles(CGpsLogLookup& logs, const std::string& clipPath,
+                                       const std::string& cardLogPath, bool bFirstOnly)
 {
     std::vector<CClipTrack> files;
     if (logs.Exists(cardLogPath))
         files.push_back(CClipTrack{logs.Find(cardLogPath), &CardLogReader()});
     AddBesideFiles(logs.Listings(), clipPath, files);
+    for (const CTrackReader* reader : TrackReaders()) {
+        if (bFirstOnly && !files.empty())
+            break;
+        if (reader->ReadsTheClip() && reader->Probe(clipPath))
+            files.push_back(CClipTrack{clipPath, reader});
+    }
     return files;
+}
+
+} // namespace
+
+std::vector<CClipTrack> FindClipTrack(CGpsLogLookup& logs, const std::string& clipPath,
+                                      const std::string& cardLogPath)
+{
+    return ClipTrackFiles(logs, clipPath, cardLogPath, false);
+}
+
+bool HasClipTrack(CGpsLogLookup& logs, const std::string& clipPath, const std::string& cardLogPath)
+{
+    return !ClipTrackFiles(logs, clipPath, cardLogPath, true).empty();
 }
 
 std::unique_ptr<CGPSTrack> OpenClipTrack(const std::string& clipPath, const std::string& cardLogPath)

@@ -1,0 +1,317 @@
+#include "logic/clipgpsreader.h"
+
+#include "logic/clipgpsdecoders.h"
+#include "logic/fixseconds.h"
+#include "logic/mp4file.h"
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <optional>
+
+namespace {
+
+// What a freeGPS record's fields take of its block at most (Transcend's altitude ends at 0xA8).
+constexpr std::size_t kBlockFieldBytes = 256;
+// A GPMF sample holds a second of a few sensors: a few KiB; more is not GPMF.
+constexpr std::uint32_t kMaxGpmfSampleBytes = 1u << 20;
+// Boxes other than GPS blocks walked in one stretch of mdat between media chunks.
+constexpr int kMaxBoxesInGap = 16;
+// Stretches between media chunks the probe looks at for a block.
+constexpr std::size_t kProbedGaps = 4;
+constexpr std::size_t kBoxHeaderBytes = 12;
+
+std::uint32_t U32BE(std::string_view bytes, std::size_t at)
+{
+    return std::uint32_t(static_cast<unsigned char>(bytes[at])) << 24 | std::uint32_t(static_cast<unsigned char>(bytes[at + 1])) << 16
+         | std::uint32_t(static_cast<unsigned char>(bytes[at + 2])) << 8 | std::uint32_t(static_cast<unsigned char>(bytes[at + 3]));
+}
+
+struct CIndexEntry
+{
+    std::uint64_t m_nOffset;
+    std::uint32_t m_nSize;
+};
+
+// moov's "gps " box: version, count, then (offset, size) a block, one a second.
+std::vector<CIndexEntry> FreeGpsIndex(const CMp4File& file)
+{
+    std::vector<CIndexEntry> entries;
+    for (const CMp4Box& box : file.MoovChildren()) {
+        if (box.m_strType != "gps ")
+            continue;
+        const std::string_view payload = file.MoovPayload(box);
+        if (payload.size() < 8)
+            continue;
+        const std::size_t count = std::min<std::size_t>(U32BE(payload, 4), (payload.size() - 8) / 8);
+        entries.reserve(count);
+        for (std::size_t i = 0; i < count; ++i)
+            entries.push_back(CIndexEntry{U32BE(payload, 8 + 8 * i), U32BE(payload, 12 + 8 * i)});
+        break;
+    }
+    return entries;
+}
+
+std::optional<std::size_t> GpmdTrack(const CMp4File& file)
+{
+    const std::vector<CMp4Track>& tracks = file.Tracks();
+    for (std::size_t i = 0; i < tracks.size(); ++i) {
+        if (tracks[i].m_strEntry == "gpmd")
+            return i;
+    }
+    return std::nullopt;
+}
+
+// The stretches of mdat that no track's sample covers, in file order.
+std::vector<std::pair<std::uint64_t, std::uint64_t>> MdatGaps(const CMp4File& file)
+{
+    const std::vector<std::pair<std::uint64_t, std::uint64_t>> media = file.MediaRanges();
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> gaps;
+    for (const CMp4Box& box : file.TopLevel()) {
+        if (box.m_strType != "mdat")
+            continue;
+        std::uint64_t pos = box.m_nPayload;
+        const std::uint64_t end = box.m_nPayload + box.m_nSize;
+        auto it = std::lower_bound(media.begin(), media.end(), std::make_pair(pos, std::uint64_t(0)));
+        if (it != media.begin() && std::prev(it)->first + std::prev(it)->second > pos)
+            --it;
+        for (; pos < end; ++it) {
+            const std::uint64_t next = it == media.end() ? end : std::min(end, it->first);
+            if (next > pos)
+                gaps.emplace_back(pos, next - pos);
+            if (it == media.end())
+                break;
+            pos = std::max(pos, it->first + it->second);
+        }
+    }
+    return gaps;
+}
+
+// The freeGPS blocks of one stretch of mdat: the boxes it holds from its start.
+template <typename OnBlock>
+void WalkGap(const CByteSource& source, std::uint64_t start, std::uint64_t size, OnBlock onBlock)
+{
+    std::string head;
+    std::uint64_t pos = start;
+    const std::uint64_t end = start + size;
+    // Blocks follow each other as long as they come; other boxes between them are few.
+    for (int nOther = 0; nOther < kMaxBoxesInGap && end - pos >= kBoxHeaderBytes;) {
+        if (!source.Read(pos, kBoxHeaderBytes, head))
+            return;
+        const std::uint64_t boxSize = U32BE(head, 0);
+        if (boxSize < 8 || boxSize > end - pos)
+            return;
+        if (!IsFreeGpsBlock(head))
+            ++nOther;
+        else if (!onBlock(pos, boxSize))
+            return;
+        pos += boxSize;
+    }
+}
+
+class CFreeGpsBlocks
+{
+public:
+    explicit CFreeGpsBlocks(const CByteSource& source) : m_source(source) {}
+
+    void Add(std::uint64_t offset, std::uint64_t size)
+    {
+        CTimedFix fix;
+        const std::uint64_t available = offset < m_source.Size() ? m_source.Size() - offset : 0;
+        const std::size_t wanted = std::size_t(std::min<std::uint64_t>({size, kBlockFieldBytes, available}));
+        if (wanted >= kBoxHeaderBytes && m_source.Read(offset, wanted, m_strBlock))
+            ++m_types[DecodeFreeGpsBlock(m_strBlock, fix)];
+        m_fixes.push_back(fix);
+    }
+
+    std::size_t Count() const { return m_fixes.size(); }
+    const std::vector<CTimedFix>& Fixes() const { return m_fixes; }
+
+    // The layout most blocks were read as.
+    EFreeGpsType Layout() const
+    {
+        EFreeGpsType best = EFreeGpsType::None;
+        std::size_t nBest = 0;
+        for (const auto& [type, count] : m_types) {
+            if (type != EFreeGpsType::None && count > nBest) {
+                best = type;
+                nBest = count;
+            }
+        }
+        return best;
+    }
+
+private:
+    const CByteSource& m_source;
+    std::vector<CTimedFix> m_fixes;
+    std::map<EFreeGpsType, std::size_t> m_types;
+    std::string m_strBlock;
+};
+
+std::vector<CGPSPoint> MakeRecords(const std::vector<CTimedFix>& fixes, ESecondRule rule, int nMaxRecords)
+{
+    std::vector<CGPSPoint> records;
+    CFixSeconds seconds(rule);
+    CGPSPoint record;
+    const auto drain = [&] {
+        while (records.size() < std::size_t(std::max(nMaxRecords, 0)) && seconds.Take(record))
+            records.push_back(record);
+        return records.size() < std::size_t(std::max(nMaxRecords, 0));
+    };
+    for (const CTimedFix& fix : fixes) {
+        seconds.Add(fix);
+        if (!drain())
+            return records;
+    }
+    seconds.Finish();
+    drain();
+    return records;
+}
+
+std::string Plural(std::size_t n, const char* pszOne, const char* pszMany)
+{
+    return std::to_string(n) + " " + (n == 1 ? pszOne : pszMany);
+}
+
+bool ReadFreeGps(const CMp4File& file, int nMaxRecords, CClipGps& found)
+{
+    CFreeGpsBlocks blocks(file.Source());
+    const std::vector<CIndexEntry> index = FreeGpsIndex(file);
+    for (const CIndexEntry& entry : index) {
+        if (blocks.Count() >= std::size_t(std::max(nMaxRecords, 0)))
+            break;
+        blocks.Add(entry.m_nOffset, entry.m_nSize);
+    }
+    if (index.empty()) {
+        for (const auto& [start, size] : MdatGaps(file)) {
+            WalkGap(file.Source(), start, size, [&](std::uint64_t offset, std::uint64_t blockSize) {
+                blocks.Add(offset, blockSize);
+                return blocks.Count() < std::size_t(std::max(nMaxRecords, 0));
+            });
+        }
+    }
+    if (blocks.Layout() == EFreeGpsType::None)
+        return false;
+    found.m_records = MakeRecords(blocks.Fixes(), ESecondRule::EachFix, nMaxRecords);
+    found.m_strSource = std::string("Novatek freeGPS ") + FreeGpsTypeName(blocks.Layout())
+                      + (index.empty() ? " without an index, " : ", ") + Plural(blocks.Count(), "block", "blocks");
+    return true;
+}
+
+bool ReadGpmf(const CMp4File& file, int nMaxRecords, CClipGps& found)
+{
+    const std::optional<std::size_t> track = GpmdTrack(file);
+    if (!track)
+        return false;
+    std::vector<CTimedFix> fixes;
+    std::size_t nGpmf = 0;
+    std::string payload;
+    for (const CMp4Sample& sample : file.Samples(*track)) {
+        if (sample.m_nSize > kMaxGpmfSampleBytes || !file.Source().Read(sample.m_nOffset, sample.m_nSize, payload))
+            continue;
+        if (DecodeGpmfSample(payload, sample.m_dTime, sample.m_dDuration, fixes))
+            ++nGpmf;
+    }
+    if (nGpmf == 0)
+        return false;
+    found.m_records = MakeRecords(fixes, ESecondRule::LastFixOfSecond, nMaxRecords);
+    found.m_strSource = "GoPro GPMF, " + Plural(nGpmf, "sample", "samples") + ", " + Plural(fixes.size(), "fix", "fixes");
+    return true;
+}
+
+// "ftyp 32, mdat 3650000, moov 28000 (mvhd, trak, gps ); tracks: vide avc1 5400 samples, ..."
+std::string Seen(const CMp4File& file)
+{
+    std::string seen;
+    for (const CMp4Box& box : file.TopLevel()) {
+        seen += (seen.empty() ? "" : ", ") + box.m_strType + " " + std::to_string(box.m_nSize);
+        if (box.m_strType == "moov") {
+            std::string children;
+            for (const CMp4Box& child : file.MoovChildren())
+                children += (children.empty() ? "" : ", ") + child.m_strType;
+            seen += " (" + children + ")";
+        }
+    }
+    std::string tracks;
+    for (const CMp4Track& track : file.Tracks())
+        tracks += (tracks.empty() ? "" : ", ") + track.m_strHandler + " " + track.m_strEntry + " "
+                + Plural(track.m_nSampleCount, "sample", "samples");
+    return "boxes: " + seen + "; tracks: " + (tracks.empty() ? "none" : tracks);
+}
+
+std::unique_ptr<CMp4File> OpenClip(const std::string& path, std::string& error)
+{
+    std::unique_ptr<CByteSource> source = OpenFileSource(path, error);
+    if (!source)
+        return nullptr;
+    auto file = std::make_unique<CMp4File>(std::move(source));
+    if (!file->Open(error))
+        return nullptr;
+    return file;
+}
+
+class CClipGpsReader : public CTrackReader
+{
+public:
+    const char* Name() const override { return "inside the clip"; }
+    std::string BesideExtension() const override { return std::string(); }
+    bool Probe(const std::string& path) const override { return HasClipGps(path); }
+    bool ReadsTheClip() const override { return true; }
+
+    std::unique_ptr<CTrackReading> Open(const std::string& path, const CTrackLimits& limits,
+                                        std::string& error) const override
+    {
+        try {
+            CClipGps found = ReadClipGps(path, limits.m_nMaxRecords);
+            if (found.m_strSource.empty()) {
+                error = path + ": no GPS inside the clip (" + found.m_strSeen + ")";
+                return nullptr;
+            }
+            return std::make_unique<CRecordsReading>(std::move(found.m_records), std::move(found.m_strSource));
+        } catch (const std::bad_alloc&) {
+            error = "out of memory";
+            return nullptr;
+        }
+    }
+};
+
+} // namespace
+
+CClipGps ReadClipGps(const std::string& path, int nMaxRecords)
+{
+    CClipGps found;
+    std::string error;
+    const std::unique_ptr<CMp4File> file = OpenClip(path, error);
+    if (!file) {
+        found.m_strSeen = error;
+        return found;
+    }
+    if (!ReadFreeGps(*file, nMaxRecords, found) && !ReadGpmf(*file, nMaxRecords, found))
+        found.m_strSeen = Seen(*file);
+    return found;
+}
+
+bool HasClipGps(const std::string& path)
+{
+    std::string error;
+    const std::unique_ptr<CMp4File> file = OpenClip(path, error);
+    if (!file || !file->HasMoov())
+        return false;
+    if (!FreeGpsIndex(*file).empty() || GpmdTrack(*file))
+        return true;
+    bool bFound = false;
+    const std::vector<std::pair<std::uint64_t, std::uint64_t>> gaps = MdatGaps(*file);
+    for (std::size_t i = 0; i < gaps.size() && i < kProbedGaps && !bFound; ++i) {
+        WalkGap(file->Source(), gaps[i].first, gaps[i].second, [&](std::uint64_t, std::uint64_t) {
+            bFound = true;
+            return false;
+        });
+    }
+    return bFound;
+}
+
+const CTrackReader& ClipGpsReader()
+{
+    static const CClipGpsReader reader;
+    return reader;
+}
