@@ -140,7 +140,8 @@ void LoadTrack(benchmark::State& state, const std::string& path, std::size_t byt
         if (track.GetCount() == 0)
             state.SkipWithError("log not read");
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
+    if (bytes > 0)
+        state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
 }
 
 void BM_LoadDayLog(benchmark::State& state)

@@ -5,6 +5,7 @@
 #include "logic/mp4file.h"
 
 #include <algorithm>
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -17,8 +18,10 @@ constexpr std::size_t kBlockFieldBytes = 256;
 constexpr std::uint32_t kMaxGpmfSampleBytes = 1u << 20;
 // Boxes other than GPS blocks walked in one stretch of mdat between media chunks.
 constexpr int kMaxBoxesInGap = 16;
-// Stretches between media chunks the probe looks at for a block.
+// Stretches between media chunks the probe looks at for a block, and the samples of each track
+// it lists to find them (a long clip has thousands).
 constexpr std::size_t kProbedGaps = 4;
+constexpr std::uint32_t kProbedSamples = 256;
 constexpr std::size_t kBoxHeaderBytes = 12;
 
 std::uint32_t U32BE(std::string_view bytes, std::size_t at)
@@ -62,16 +65,18 @@ std::optional<std::size_t> GpmdTrack(const CMp4File& file)
     return std::nullopt;
 }
 
-// The stretches of mdat that no track's sample covers, in file order.
-std::vector<std::pair<std::uint64_t, std::uint64_t>> MdatGaps(const CMp4File& file)
+// The stretches of mdat that no track's sample covers, in file order, as far as the first
+// nSamples samples of each track tell them.
+std::vector<std::pair<std::uint64_t, std::uint64_t>> MdatGaps(const CMp4File& file, std::uint32_t nSamples)
 {
-    const std::vector<std::pair<std::uint64_t, std::uint64_t>> media = file.MediaRanges();
+    std::uint64_t nCovered = 0;
+    const std::vector<std::pair<std::uint64_t, std::uint64_t>> media = file.MediaRanges(nSamples, nCovered);
     std::vector<std::pair<std::uint64_t, std::uint64_t>> gaps;
     for (const CMp4Box& box : file.TopLevel()) {
-        if (box.m_strType != "mdat")
+        if (box.m_strType != "mdat" || box.m_nPayload >= nCovered)
             continue;
         std::uint64_t pos = box.m_nPayload;
-        const std::uint64_t end = box.m_nPayload + box.m_nSize;
+        const std::uint64_t end = std::min(box.m_nPayload + box.m_nSize, nCovered);
         auto it = std::lower_bound(media.begin(), media.end(), std::make_pair(pos, std::uint64_t(0)));
         if (it != media.begin() && std::prev(it)->first + std::prev(it)->second > pos)
             --it;
@@ -183,7 +188,7 @@ bool ReadFreeGps(const CMp4File& file, int nMaxRecords, CClipGps& found)
         blocks.Add(entry.m_nOffset, entry.m_nSize);
     }
     if (index.empty()) {
-        for (const auto& [start, size] : MdatGaps(file)) {
+        for (const auto& [start, size] : MdatGaps(file, std::numeric_limits<std::uint32_t>::max())) {
             WalkGap(file.Source(), start, size, [&](std::uint64_t offset, std::uint64_t blockSize) {
                 blocks.Add(offset, blockSize);
                 return blocks.Count() < std::size_t(std::max(nMaxRecords, 0));
@@ -300,7 +305,7 @@ bool HasClipGps(const std::string& path)
     if (!FreeGpsIndex(*file).empty() || GpmdTrack(*file))
         return true;
     bool bFound = false;
-    const std::vector<std::pair<std::uint64_t, std::uint64_t>> gaps = MdatGaps(*file);
+    const std::vector<std::pair<std::uint64_t, std::uint64_t>> gaps = MdatGaps(*file, kProbedSamples);
     for (std::size_t i = 0; i < gaps.size() && i < kProbedGaps && !bFound; ++i) {
         WalkGap(file->Source(), gaps[i].first, gaps[i].second, [&](std::uint64_t, std::uint64_t) {
             bFound = true;

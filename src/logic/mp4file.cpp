@@ -512,10 +512,15 @@ std::string_view CMp4File::MoovPayload(const CMp4Box& box) const
 
 std::vector<CMp4Sample> CMp4File::Samples(std::size_t nTrack) const
 {
+    return Samples(nTrack, m_limits.m_nMaxSamples);
+}
+
+std::vector<CMp4Sample> CMp4File::Samples(std::size_t nTrack, std::uint32_t nMax) const
+{
     std::vector<CMp4Sample> samples;
     CSampleTables tables;
     if (nTrack >= m_tracks.size() || m_tracks[nTrack].m_nTimescale == 0
-        || !tables.Load(m_strMoov, m_tables[nTrack], m_limits.m_nMaxSamples))
+        || !tables.Load(m_strMoov, m_tables[nTrack], std::min(nMax, m_limits.m_nMaxSamples)))
         return samples;
     const std::uint64_t nFile = m_pSource->Size();
     const double dTimescale = m_tracks[nTrack].m_nTimescale;
@@ -555,9 +560,20 @@ std::vector<CMp4Sample> CMp4File::Samples(std::size_t nTrack) const
 
 std::vector<std::pair<std::uint64_t, std::uint64_t>> CMp4File::MediaRanges() const
 {
+    std::uint64_t nCovered = 0;
+    return MediaRanges(m_limits.m_nMaxSamples, nCovered);
+}
+
+std::vector<std::pair<std::uint64_t, std::uint64_t>> CMp4File::MediaRanges(std::uint32_t nMaxPerTrack,
+                                                                           std::uint64_t& nCovered) const
+{
     std::vector<std::pair<std::uint64_t, std::uint64_t>> ranges;
+    nCovered = m_pSource->Size();
     for (std::size_t t = 0; t < m_tracks.size(); ++t) {
-        for (const CMp4Sample& sample : Samples(t)) {
+        const std::vector<CMp4Sample> samples = Samples(t, nMaxPerTrack);
+        if (!samples.empty() && m_tracks[t].m_nSampleCount > samples.size())
+            nCovered = std::min(nCovered, samples.back().m_nOffset + samples.back().m_nSize);
+        for (const CMp4Sample& sample : samples) {
             if (sample.m_nSize > 0)
                 ranges.emplace_back(sample.m_nOffset, sample.m_nSize);
         }

@@ -90,9 +90,16 @@ public:
     // that runs short or past its box ends the samples there, a sample outside the file is
     // left out.
     std::vector<CMp4Sample> Samples(std::size_t nTrack) const;
+    // The first nMax samples only (fewer where m_nMaxSamples is less).
+    std::vector<CMp4Sample> Samples(std::size_t nTrack, std::uint32_t nMax) const;
     // The byte ranges (offset, size) of every sample of every track, sorted and merged: what
     // of the file is media. Bounded by m_nMaxSamples per track.
     std::vector<std::pair<std::uint64_t, std::uint64_t>> MediaRanges() const;
+    // The same of the first nMaxPerTrack samples of each track; nCovered is where that is all of
+    // the media: the end of the file, or the end of the last listed sample of a track that has
+    // more, whichever is first.
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> MediaRanges(std::uint32_t nMaxPerTrack,
+                                                                     std::uint64_t& nCovered) const;
 
 private:
     struct CTrackTables;
