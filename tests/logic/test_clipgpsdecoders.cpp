@@ -71,6 +71,7 @@ TEST(FreeGps, EachLayoutGivesItsFixAndBadBlocksGiveNone)
         {"Kenwood, local time", Block(ELayout::Type3Kenwood, south), EFreeGpsType::Type3Kenwood, true, south.m_dLatitude, south.m_dLongitude, kUtc - 3600, 1e-5},
         {"type 17", Block(ELayout::Type17, south), EFreeGpsType::Type17, true, south.m_dLatitude, south.m_dLongitude, kUtc, 1e-5},
         {"IQS", Block(ELayout::Type17Iqs, south), EFreeGpsType::Type17Iqs, true, south.m_dLatitude, south.m_dLongitude, kUtc, 1e-7},
+        {"Transcend", Block(ELayout::Type17Transcend, south), EFreeGpsType::Type17Transcend, true, south.m_dLatitude, south.m_dLongitude, kUtc, 1e-9},
         {"type 2", Block(ELayout::Type2, south), EFreeGpsType::Type2, true, south.m_dLatitude, south.m_dLongitude, kUtc, 1e-9},
         {"type 20", Block(ELayout::Type20, south), EFreeGpsType::Type20, true, south.m_dLatitude, south.m_dLongitude, kUtc, 1e-7},
         {"status V", Block(ELayout::Type3, noFix), EFreeGpsType::Type3, false, 0, 0, kUtc, 0},

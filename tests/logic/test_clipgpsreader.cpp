@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <fstream>
 #include <cstdio>
 #include <ctime>
 #include <map>
@@ -156,7 +158,8 @@ TEST_P(FreeGpsAgainstExifTool, RecordsArePositionsAndTimesOfExifTool)
 }
 
 // Type 3 as the layout notes give it is held by the decoder's own tests: ExifTool 12.57
-// reads no fix from such a block.
+// reads no fix from such a block. So is Transcend's: ExifTool takes its float position, not
+// the doubles beside it.
 INSTANTIATE_TEST_SUITE_P(
     Layouts, FreeGpsAgainstExifTool,
     ::testing::Values(FreeGpsCase{ELayout::Type17, true, true, "Novatek freeGPS type 17, 14 blocks"},
@@ -272,4 +275,44 @@ TEST(ClipGps, FilesBesideTheClipComeFirst)
     ASSERT_EQ(tracks.size(), 2u);
     EXPECT_EQ(tracks[0].m_pReader, &NmeaReader());
     EXPECT_EQ(tracks[1].m_pReader, &ClipGpsReader());
+}
+
+// A sparse 5 GiB clip: a 64-bit mdat, then moov with the index of freeGPS blocks near its end.
+// Only headers, moov and the blocks are read, so it takes no longer than a small clip.
+TEST(ClipGps, FiveGigabyteClipIsReadByItsHeaders)
+{
+    CScratchDir dir;
+    const std::string base = MakeBaseClip(dir.Path() + "/base.mp4", 1);
+    ASSERT_FALSE(base.empty());
+    const std::size_t moovAt = base.rfind("moov") - 4;
+    const std::uint64_t kMoov = std::uint64_t(5) << 30;
+    const std::string block = Block(ELayout::Type2, FixAt(0, true));
+    std::string head = base.substr(0, 32) + std::string(16, '\0');
+    PutBE32(head, 32, 1);
+    std::memcpy(&head[36], "mdat", 4);
+    for (int i = 0; i < 8; ++i)
+        head[40 + i] = char((kMoov - 32) >> (56 - 8 * i));
+    std::string moov = base.substr(moovAt);
+    std::string index(24, '\0');
+    PutBE32(index, 0, 24);
+    std::memcpy(&index[4], "gps ", 4);
+    PutBE32(index, 12, 1);
+    // The offset field is 32 bits: the block's offset is kept below 4 GiB too.
+    PutBE32(index, 16, 0xF0000000u);
+    PutBE32(index, 20, std::uint32_t(block.size()));
+    moov += index;
+    PutBE32(moov, 0, std::uint32_t(moov.size()));
+    const std::string path = dir.Path() + "/BIG.MP4";
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << head;
+        out.seekp(std::streamoff(0xF0000000u));
+        out << block;
+        out.seekp(std::streamoff(kMoov));
+        out << moov;
+    }
+    const CClipGps found = ReadClipGps(path, 1 << 20);
+    ASSERT_EQ(found.m_records.size(), 1u) << found.m_strSeen;
+    EXPECT_TRUE(found.m_records[0].m_bValid);
+    EXPECT_TRUE(HasClipGps(path));
 }

@@ -25,7 +25,8 @@ struct CBlockFix
 
 // Type3Kenwood: 48 bytes of model text before the type-3 record, and the year in full (the
 // camera's local time).
-enum class ELayout { Type3, Type3Kenwood, Type17, Type17Iqs, Type2, Type20 };
+// Type17Transcend: type 17 and the position again as decimal doubles.
+enum class ELayout { Type3, Type3Kenwood, Type17, Type17Iqs, Type17Transcend, Type2, Type20 };
 
 inline void PutLE32(std::string& b, std::size_t at, std::uint32_t v)
 {
@@ -65,6 +66,7 @@ inline std::string Block(ELayout layout, const CBlockFix& fix, std::uint32_t nSi
     case ELayout::Type3:
     case ELayout::Type3Kenwood:
     case ELayout::Type17:
+    case ELayout::Type17Transcend:
     case ELayout::Type17Iqs: {
         const bool bKenwood = layout == ELayout::Type3Kenwood;
         const std::size_t o = layout == ELayout::Type3 ? 0x10 : bKenwood ? 0x40 : 0x30;
@@ -87,6 +89,10 @@ inline std::string Block(ELayout layout, const CBlockFix& fix, std::uint32_t nSi
             PutRaw<float>(b, o + 0x1C, float(Ddmm(fix.m_dLatitude)));
             PutRaw<float>(b, o + 0x20, float(Ddmm(fix.m_dLongitude)));
             PutRaw<float>(b, o + 0x24, float(fix.m_dKnots));
+        }
+        if (layout == ELayout::Type17Transcend) {
+            PutRaw<double>(b, 0x70, fix.m_dLatitude);
+            PutRaw<double>(b, 0x80, fix.m_dLongitude);
         }
         break;
     }
