@@ -161,3 +161,62 @@ TEST(Gpmf, RawPayloadsOfThreeCamerasGiveFixesAndOtherMakesNone)
     EXPECT_FALSE(DecodeGpmfSample(std::string(64, '\0'), 0.0, 1.0, none));
     EXPECT_TRUE(none.empty());
 }
+
+namespace {
+
+// A KLV: key, type, structure size, repeat, then the data padded to four bytes.
+std::string Klv(const char* pszKey, char type, int nSize, int nRepeat, const std::string& data)
+{
+    std::string klv = std::string(pszKey, 4) + type + char(nSize) + char(nRepeat >> 8) + char(nRepeat & 0xFF) + data;
+    return klv + std::string((4 - data.size() % 4) % 4, '\0');
+}
+
+std::string BE32(std::int32_t v)
+{
+    std::string b(4, '\0');
+    PutBE32(b, 0, std::uint32_t(v));
+    return b;
+}
+
+// A GPS stream of two fixes a second apart in the sample, GPSF telling the fix.
+std::string GpsSample(int nFix, int nRepeat = 2)
+{
+    std::string gps5;
+    for (int i = 0; i < 2; ++i)
+        for (std::int32_t v : {331267000 + i * 1000, -1173273000 - i * 1000, 10000, 5000 + i * 1000, 6000})
+            gps5 += BE32(v);
+    const std::string stream = Klv("GPSF", 'L', 4, 1, BE32(nFix)) + Klv("GPSU", 'U', 16, 1, "191118234514.000")
+        + Klv("SCAL", 'l', 4, 5, BE32(10000000) + BE32(10000000) + BE32(1000) + BE32(1000) + BE32(1000))
+        + Klv("GPS5", 'l', 20, nRepeat, gps5);
+    const std::string strm = Klv("STRM", '\0', 1, int(stream.size()), stream);
+    return Klv("DEVC", '\0', 1, int(strm.size()), strm);
+}
+
+} // namespace
+
+TEST(Gpmf, FixesOfAGpsStreamWithTheirScaleTimesAndFix)
+{
+    std::vector<CTimedFix> fixes;
+    ASSERT_TRUE(DecodeGpmfSample(GpsSample(3), 7.0, 1.0, fixes));
+    ASSERT_EQ(fixes.size(), 2u);
+    EXPECT_TRUE(fixes[0].m_bValid && fixes[1].m_bValid);
+    EXPECT_NEAR(fixes[1].m_dLatitude, 33.1268, 1e-9);
+    EXPECT_NEAR(fixes[1].m_dLongitude, -117.3274, 1e-9);
+    EXPECT_NEAR(*fixes[1].m_dSpeed, 6.0, 1e-9) << "the 2D speed, in m/s";
+    EXPECT_EQ(fixes[1].m_eSpeedUnit, ESpeedUnit::MetresPerSecond);
+    EXPECT_NEAR(*fixes[0].m_dClipTime, 7.0, 1e-9);
+    EXPECT_NEAR(*fixes[1].m_dClipTime, 7.5, 1e-9);
+    EXPECT_NEAR(*fixes[0].m_dUtcTime, Utc(2019, 11, 18, 23, 45, 14), 1e-3);
+    EXPECT_NEAR(*fixes[1].m_dUtcTime, Utc(2019, 11, 18, 23, 45, 14) + 0.5, 1e-3);
+
+    // No fix: the fixes are there, invalid. A repeat past the payload: no fix out of it.
+    fixes.clear();
+    ASSERT_TRUE(DecodeGpmfSample(GpsSample(0), 7.0, 1.0, fixes));
+    for (const CTimedFix& fix : fixes)
+        EXPECT_FALSE(fix.m_bValid);
+    for (int nRepeat : {3, 0xFFFF}) {
+        fixes.clear();
+        DecodeGpmfSample(GpsSample(3, nRepeat), 7.0, 1.0, fixes);
+        EXPECT_LE(fixes.size(), 2u) << nRepeat;
+    }
+}
