@@ -1,5 +1,6 @@
 #include "logic/clipgpsreader.h"
 
+#include "logic/bytefields.h"
 #include "logic/clipgpsdecoders.h"
 #include "logic/fixseconds.h"
 #include "logic/mp4file.h"
@@ -26,8 +27,9 @@ constexpr std::size_t kBoxHeaderBytes = 12;
 
 std::uint32_t U32BE(std::string_view bytes, std::size_t at)
 {
-    return std::uint32_t(static_cast<unsigned char>(bytes[at])) << 24 | std::uint32_t(static_cast<unsigned char>(bytes[at + 1])) << 16
-         | std::uint32_t(static_cast<unsigned char>(bytes[at + 2])) << 8 | std::uint32_t(static_cast<unsigned char>(bytes[at + 3]));
+    std::uint32_t value = 0;
+    CByteFields(bytes, CByteFields::EOrder::Big).Get(at, value);
+    return value;
 }
 
 struct CIndexEntry
