@@ -1,5 +1,6 @@
 #include "logic/clipgpsreader.h"
 
+#include "logic/blackvue.h"
 #include "logic/bytefields.h"
 #include "logic/clipgpsdecoders.h"
 #include "logic/fixseconds.h"
@@ -15,6 +16,8 @@ namespace {
 
 // What a freeGPS record's fields take of its block at most (Transcend's altitude ends at 0xA8).
 constexpr std::size_t kBlockFieldBytes = 256;
+// BlackVue's box of a minute holds some 10 KiB of NMEA; a day's would be 16 MiB.
+constexpr std::uint64_t kMaxBlackVueBytes = std::uint64_t(16) << 20;
 // A GPMF sample holds a second of a few sensors: a few KiB; more is not GPMF.
 constexpr std::uint32_t kMaxGpmfSampleBytes = 1u << 20;
 // Boxes other than GPS blocks walked in one stretch of mdat between media chunks.
@@ -226,6 +229,32 @@ bool ReadGpmf(const CMp4File& file, int nMaxRecords, CClipGps& found)
     return true;
 }
 
+// BlackVue's top-level "free" box, where there is one.
+std::optional<CMp4Box> BlackVueBox(const CMp4File& file)
+{
+    std::string head;
+    for (const CMp4Box& box : file.TopLevel()) {
+        if (box.m_strType == "free" && box.m_nSize >= kBoxHeaderBytes
+            && file.Source().Read(box.m_nPayload, kBoxHeaderBytes, head) && IsBlackVueBox(head))
+            return box;
+    }
+    return std::nullopt;
+}
+
+bool ReadBlackVue(const CMp4File& file, int nMaxRecords, CClipGps& found)
+{
+    const std::optional<CMp4Box> box = BlackVueBox(file);
+    std::string payload;
+    CBlackVueGps gps;
+    if (!box || box->m_nSize > kMaxBlackVueBytes || !file.Source().Read(box->m_nPayload, std::size_t(box->m_nSize), payload)
+        || !ReadBlackVueBox(payload, gps) || gps.m_fixes.empty())
+        return false;
+    found.m_records = MakeRecords(gps.m_fixes, ESecondRule::LastFixOfSecond, nMaxRecords);
+    found.m_strSource = "BlackVue NMEA" + (gps.m_strModel.empty() ? std::string() : " of \"" + gps.m_strModel + "\"") + ", "
+                      + Plural(gps.m_nSentences, "RMC sentence", "RMC sentences");
+    return true;
+}
+
 // "ftyp 32, mdat 3650000, moov 28000 (mvhd, trak, gps ); tracks: vide avc1 5400 samples, ..."
 std::string Seen(const CMp4File& file)
 {
@@ -293,7 +322,8 @@ CClipGps ReadClipGps(const std::string& path, int nMaxRecords)
         found.m_strSeen = error;
         return found;
     }
-    if (!ReadFreeGps(*file, nMaxRecords, found) && !ReadGpmf(*file, nMaxRecords, found))
+    if (!ReadBlackVue(*file, nMaxRecords, found) && !ReadFreeGps(*file, nMaxRecords, found)
+        && !ReadGpmf(*file, nMaxRecords, found))
         found.m_strSeen = Seen(*file);
     return found;
 }
@@ -304,7 +334,7 @@ bool HasClipGps(const std::string& path)
     const std::unique_ptr<CMp4File> file = OpenClip(path, error);
     if (!file || !file->HasMoov())
         return false;
-    if (!FreeGpsIndex(*file).empty() || GpmdTrack(*file))
+    if (!FreeGpsIndex(*file).empty() || GpmdTrack(*file) || BlackVueBox(*file))
         return true;
     bool bFound = false;
     const std::vector<std::pair<std::uint64_t, std::uint64_t>> gaps = MdatGaps(*file, kProbedSamples);

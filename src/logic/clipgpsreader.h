@@ -19,8 +19,8 @@ struct CClipGps
 
 // The GPS inside the MP4/MOV clip at path, at most nMaxRecords records: Novatek's freeGPS
 // blocks through moov's index or, without one, between the media chunks of mdat (one record a
-// block, in file order), or a GoPro GPMF track (one record a second of clip time, the last
-// valid fix of each). Reads the boxes' headers, moov and the GPS blocks or samples only.
+// block, in file order), a GoPro GPMF track or BlackVue's NMEA box (one record a second of
+// clip time, the last valid fix of each). Reads the boxes' headers, moov and the GPS blocks or samples only.
 CClipGps ReadClipGps(const std::string& path, int nMaxRecords);
 
 // Whether the clip holds GPS, from its box headers and tables alone (a scan asks thousands).

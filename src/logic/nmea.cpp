@@ -181,7 +181,7 @@ std::int64_t DaysSince1980(int year, int month, int day)
     return std::int64_t(era) * 146097 + dayOfEra - kDaysTo1980;
 }
 
-bool ParseRmcSentence(std::string_view line, CTimedFix& fix)
+bool ParseRmcSentence(std::string_view line, CTimedFix& fix, bool bCheckSum)
 {
     fix = CTimedFix();
     const std::size_t dollar = line.find('$');
@@ -192,7 +192,7 @@ bool ParseRmcSentence(std::string_view line, CTimedFix& fix)
         return false;
 
     std::string_view body;
-    if (!CheckSum(sentence, body))
+    if (!CheckSum(sentence, body) && bCheckSum)
         return true;
     std::array<std::string_view, RMC_FIELDS> fields;
     std::size_t count = 0;

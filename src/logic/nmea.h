@@ -16,5 +16,6 @@ std::int64_t DaysSince1980(int year, int month, int day);
 // line holds some other sentence or none, which a track skips. Text before the '$' and fields
 // after the date are ignored. The fix is valid for status A with every field read, with its
 // speed in knots; it has its UTC time where the checksum is right or absent and the time and
-// date could be read.
-bool ParseRmcSentence(std::string_view line, CTimedFix& fix);
+// date could be read. bCheckSum false takes a sentence whatever its checksum says (cameras
+// that write wrong ones).
+bool ParseRmcSentence(std::string_view line, CTimedFix& fix, bool bCheckSum = true);

@@ -208,6 +208,48 @@ TEST(ClipGps, GoProClipIsTheLastFixOfEachSecondThatExifToolReads)
     }
 }
 
+// BlackVue: NMEA lines on the camera's clock, a wrong checksum among them (BlackVue writes
+// them), a skipped second and two sentences in one second.
+TEST(ClipGps, BlackVueLinesAreTheSecondsOfTheClipThatExifToolReads)
+{
+    if (!HaveExifTool())
+        GTEST_SKIP() << "exiftool is not installed (Debian package libimage-exiftool-perl, in scripts/lib/setup.sh)";
+    CScratchDir dir;
+    const std::string base = MakeBaseClip(dir.Path() + "/base.mp4", 2);
+    ASSERT_FALSE(base.empty());
+    const std::uint64_t sttm = 1764583200000;
+    std::string lines;
+    char body[160];
+    const int offsets[] = {500, 1500, 2200, 2700, 4500, 5500};  // second 3 is skipped
+    for (int i = 0; i < 6; ++i) {
+        const int ms = offsets[i];
+        std::snprintf(body, sizeof body, "GPRMC,1015%02d.%02d,A,3352.%04d,S,15112.%04d,W,10.5,90.0,011226,,,A", ms / 1000,
+                      ms % 1000 / 10, 1234 + 10 * i, 5678 + 10 * i);
+        lines += "[" + std::to_string(sttm + std::uint64_t(ms)) + "]" + Sentence(body, i != 1) + "\n";
+        lines += "[" + std::to_string(sttm + std::uint64_t(ms)) + "]$GPGGA,101500,3352.1234,S,15112.5678,W,1,08,0.9,5,M,0,M,,*47\n";
+    }
+    const std::string clip = dir.Path() + "/20261201_101500_NF.mp4";
+    WriteFile(clip, WithBlackVue(base, "BlackVue DR900X-2CH", sttm, lines));
+
+    const CClipGps found = ReadClipGps(clip, 1 << 20);
+    EXPECT_EQ(found.m_strSource, "BlackVue NMEA of \"BlackVue DR900X-2CH\", 6 RMC sentences");
+    EXPECT_TRUE(HasClipGps(clip));
+    std::map<std::int64_t, CExifFix> lastOfSecond;
+    for (const CExifFix& fix : ExifFixes(clip))
+        lastOfSecond[std::int64_t(std::floor(fix.m_dSampleTime))] = fix;
+    ASSERT_EQ(lastOfSecond.size(), 5u) << "ExifTool's seconds";
+    ASSERT_EQ(found.m_records.size(), 6u);
+    EXPECT_FALSE(found.m_records[3].m_bValid) << "the skipped second";
+    for (const auto& [second, fix] : lastOfSecond) {
+        SCOPED_TRACE(second);
+        const CGPSPoint& record = found.m_records[std::size_t(second)];
+        ASSERT_TRUE(record.m_bValid);
+        EXPECT_NEAR(record.m_dLatitude, fix.m_dLatitude, 1e-6);
+        EXPECT_NEAR(record.m_dLongitude, fix.m_dLongitude, 1e-6);
+        EXPECT_EQ(*record.m_nUtcSecond, std::int64_t(std::floor(ExifUtc(fix.m_strTime))));
+    }
+}
+
 // A clip that lies: fewer records or none, never a crash, a hang or a wrong position.
 TEST(ClipGps, LyingClipsGiveFewerRecords)
 {

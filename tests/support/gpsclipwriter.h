@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -189,6 +190,38 @@ inline std::string WithFreeGps(const std::string& clip, const std::vector<std::s
         PutBE32(movie, 0, std::uint32_t(movie.size()));
     }
     return out + movie;
+}
+
+inline std::string BoxOf(const char* pszType, const std::string& payload)
+{
+    std::string box(8, '\0');
+    PutBE32(box, 0, std::uint32_t(8 + payload.size()));
+    std::memcpy(&box[4], pszType, 4);
+    return box + payload;
+}
+
+// "$" + body + "*hh" with its checksum, or a wrong one.
+inline std::string Sentence(const std::string& body, bool bRightSum = true)
+{
+    unsigned sum = 0;
+    for (const char c : body)
+        sum ^= static_cast<unsigned char>(c);
+    char star[4];
+    std::snprintf(star, sizeof star, "*%02X", (sum ^ (bRightSum ? 0u : 0x55u)) & 0xFF);
+    return "$" + body + star;
+}
+
+// clip with BlackVue's top-level "free" box after it: the model, the clock at the start (ms)
+// and the lines of NMEA text, NUL-padded as the camera writes them.
+inline std::string WithBlackVue(const std::string& clip, const std::string& model, std::uint64_t sttm,
+                                const std::string& lines)
+{
+    std::string clock(8, '\0');
+    for (int i = 0; i < 8; ++i)
+        clock[i] = char(sttm >> (56 - 8 * i));
+    const std::string boxes = BoxOf("cprt", " " + model + " ") + BoxOf("sttm", clock)
+                            + BoxOf("gps ", lines + std::string(32, '\0')) + BoxOf("3gf ", std::string(10, '\xff'));
+    return clip + BoxOf("free", boxes);
 }
 
 } // namespace GpsClips
