@@ -5,6 +5,7 @@
 #include "logic/clipgpsdecoders.h"
 #include "logic/fixseconds.h"
 #include "logic/mp4file.h"
+#include "logic/nmea.h"
 
 #include <algorithm>
 #include <limits>
@@ -18,6 +19,9 @@ namespace {
 constexpr std::size_t kBlockFieldBytes = 256;
 // BlackVue's box of a minute holds some 10 KiB of NMEA; a day's would be 16 MiB.
 constexpr std::uint64_t kMaxBlackVueBytes = std::uint64_t(16) << 20;
+// A timed-text sample of NMEA holds a few sentences; 64 KiB is a long line.
+constexpr std::uint32_t kMaxTextSampleBytes = 64u << 10;
+constexpr std::uint32_t kProbedTextSamples = 8;
 // A GPMF sample holds a second of a few sensors: a few KiB; more is not GPMF.
 constexpr std::uint32_t kMaxGpmfSampleBytes = 1u << 20;
 // Boxes other than GPS blocks walked in one stretch of mdat between media chunks.
@@ -255,6 +259,63 @@ bool ReadBlackVue(const CMp4File& file, int nMaxRecords, CClipGps& found)
     return true;
 }
 
+std::optional<std::size_t> TextTrack(const CMp4File& file)
+{
+    const std::vector<CMp4Track>& tracks = file.Tracks();
+    for (std::size_t i = 0; i < tracks.size(); ++i) {
+        const CMp4Track& t = tracks[i];
+        if ((t.m_strHandler == "text" || t.m_strHandler == "sbtl") && (t.m_strEntry == "text" || t.m_strEntry == "tx3g"))
+            return i;
+    }
+    return std::nullopt;
+}
+
+// The RMC sentences of one sample's text, "$" or not before them (Thinkware writes
+// ";GNRMC,..."), each a fix at the sample's time. Checksums are not trusted either way.
+std::size_t AddTextFixes(std::string_view text, double dTime, std::vector<CTimedFix>& fixes)
+{
+    std::size_t nSentences = 0;
+    std::string sentence;
+    for (std::size_t at = text.find("RMC,"); at != std::string_view::npos; at = text.find("RMC,", at + 4)) {
+        if (at < 2)
+            continue;
+        const std::size_t end = text.find_first_of("\r\n;$", at);
+        sentence = "$";
+        sentence += text.substr(at - 2, end == std::string_view::npos ? std::string_view::npos : end - (at - 2));
+        CTimedFix fix;
+        if (!ParseRmcSentence(sentence, fix, false))
+            continue;
+        ++nSentences;
+        fix.m_dClipTime = dTime;
+        fixes.push_back(fix);
+    }
+    return nSentences;
+}
+
+bool ReadTextTrack(const CMp4File& file, int nMaxRecords, CClipGps& found)
+{
+    const std::optional<std::size_t> track = TextTrack(file);
+    if (!track)
+        return false;
+    std::vector<CTimedFix> fixes;
+    std::size_t nSentences = 0;
+    std::string payload;
+    for (const CMp4Sample& sample : file.Samples(*track)) {
+        if (sample.m_nSize < 2 || sample.m_nSize > kMaxTextSampleBytes
+            || !file.Source().Read(sample.m_nOffset, sample.m_nSize, payload))
+            continue;
+        // A u16 length, then the text (and style boxes of tx3g after it).
+        const std::size_t length = std::min<std::size_t>(std::size_t(std::uint8_t(payload[0])) << 8 | std::uint8_t(payload[1]),
+                                                         payload.size() - 2);
+        nSentences += AddTextFixes(std::string_view(payload).substr(2, length), sample.m_dTime, fixes);
+    }
+    if (fixes.empty())
+        return false;
+    found.m_records = MakeRecords(fixes, ESecondRule::LastFixOfSecond, nMaxRecords);
+    found.m_strSource = "NMEA in a " + file.Tracks()[*track].m_strEntry + " text track, " + Plural(nSentences, "RMC sentence", "RMC sentences");
+    return true;
+}
+
 // "ftyp 32, mdat 3650000, moov 28000 (mvhd, trak, gps ); tracks: vide avc1 5400 samples, ..."
 std::string Seen(const CMp4File& file)
 {
@@ -323,7 +384,7 @@ CClipGps ReadClipGps(const std::string& path, int nMaxRecords)
         return found;
     }
     if (!ReadBlackVue(*file, nMaxRecords, found) && !ReadFreeGps(*file, nMaxRecords, found)
-        && !ReadGpmf(*file, nMaxRecords, found))
+        && !ReadGpmf(*file, nMaxRecords, found) && !ReadTextTrack(*file, nMaxRecords, found))
         found.m_strSeen = Seen(*file);
     return found;
 }
@@ -336,6 +397,15 @@ bool HasClipGps(const std::string& path)
         return false;
     if (!FreeGpsIndex(*file).empty() || GpmdTrack(*file) || BlackVueBox(*file))
         return true;
+    // A text track may be subtitles: its first samples tell.
+    if (const std::optional<std::size_t> track = TextTrack(*file)) {
+        std::string payload;
+        for (const CMp4Sample& sample : file->Samples(*track, kProbedTextSamples)) {
+            if (sample.m_nSize <= kMaxTextSampleBytes && file->Source().Read(sample.m_nOffset, sample.m_nSize, payload)
+                && payload.find("RMC,") != std::string::npos)
+                return true;
+        }
+    }
     bool bFound = false;
     const std::vector<std::pair<std::uint64_t, std::uint64_t>> gaps = MdatGaps(*file, kProbedSamples);
     for (std::size_t i = 0; i < gaps.size() && i < kProbedGaps && !bFound; ++i) {

@@ -250,6 +250,61 @@ TEST(ClipGps, BlackVueLinesAreTheSecondsOfTheClipThatExifToolReads)
     }
 }
 
+// NMEA in a timed-text track that ffmpeg made from subtitles; ExifTool gives each sample's text
+// and time, and a record is the last sentence of its second.
+TEST(ClipGps, TextTrackOfNmeaFromSubtitles)
+{
+    if (!HaveExifTool())
+        GTEST_SKIP() << "exiftool is not installed (Debian package libimage-exiftool-perl, in scripts/lib/setup.sh)";
+    CScratchDir dir;
+    ASSERT_FALSE(MakeBaseClip(dir.Path() + "/base.mp4", 6).empty());
+    std::string srt;
+    char body[160];
+    const double starts[] = {0.5, 1.2, 1.6, 3.5, 4.5};  // second 2 is skipped
+    for (int i = 0; i < 5; ++i) {
+        std::snprintf(body, sizeof body, "GPRMC,1015%02d.00,A,3352.%04d,S,15112.%04d,W,10.5,90.0,011226,,,A", int(starts[i]),
+                      1234 + 10 * i, 5678 + 10 * i);
+        char cue[64];
+        std::snprintf(cue, sizeof cue, "%d\n00:00:0%d,%03d --> 00:00:0%d,%03d\n", i + 1, int(starts[i]),
+                      int(starts[i] * 1000) % 1000, int(starts[i] + 0.3), int((starts[i] + 0.3) * 1000) % 1000);
+        // Thinkware writes the sentence without its "$" among other records.
+        srt += cue + (i == 3 ? "gsensori,1,2,3;" + Sentence(body).substr(1) + ";CAR,0" : Sentence(body)) + "\n\n";
+    }
+    WriteFile(dir.Path() + "/nmea.srt", srt);
+    const std::string clip = dir.Path() + "/CLIP0001.MP4";
+    ASSERT_EQ(std::system(("ffmpeg -nostdin -v error -i '" + dir.Path() + "/base.mp4' -i '" + dir.Path()
+                           + "/nmea.srt' -map 0 -map 1 -c:v copy -c:s mov_text -y '" + clip + "'").c_str()), 0);
+
+    const CClipGps found = ReadClipGps(clip, 1 << 20);
+    EXPECT_EQ(found.m_strSource, "NMEA in a tx3g text track, 5 RMC sentences");
+    EXPECT_TRUE(HasClipGps(clip));
+    // ExifTool's texts at their sample times, the last of each second.
+    std::map<int, double> times;
+    std::map<int, std::string> texts;
+    std::istringstream lines(Output("exiftool -ee -n -a -G3 -s -SampleTime -Text '" + clip + "'"));
+    for (std::string line; std::getline(lines, line);) {
+        int doc = 0;
+        if (std::sscanf(line.c_str(), "[Doc%d]", &doc) != 1)
+            continue;
+        if (line.find("SampleTime") != std::string::npos)
+            times[doc] = std::stod(line.substr(line.find(": ") + 2));
+        else if (line.find("RMC,") != std::string::npos)
+            texts[doc] = line;
+    }
+    std::map<std::int64_t, std::string> lastOfSecond;
+    for (const auto& [doc, text] : texts)
+        lastOfSecond[std::int64_t(std::floor(times[doc]))] = text;
+    ASSERT_EQ(lastOfSecond.size(), 4u);
+    ASSERT_EQ(found.m_records.size(), 5u);
+    EXPECT_FALSE(found.m_records[2].m_bValid) << "the skipped second";
+    for (const auto& [second, text] : lastOfSecond) {
+        SCOPED_TRACE(text);
+        char latitude[16] = {0};
+        ASSERT_EQ(std::sscanf(text.c_str() + text.find("RMC,"), "RMC,%*[^,],A,%15[^,]", latitude), 1);
+        EXPECT_NEAR(-found.m_records[std::size_t(second)].m_dLatitude, 33.0 + std::stod(latitude + 2) / 60.0, 1e-6);
+    }
+}
+
 // A clip that lies: fewer records or none, never a crash, a hang or a wrong position.
 TEST(ClipGps, LyingClipsGiveFewerRecords)
 {
