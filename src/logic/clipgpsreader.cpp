@@ -8,6 +8,7 @@
 #include "logic/nmea.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <map>
 #include <memory>
@@ -316,6 +317,58 @@ bool ReadTextTrack(const CMp4File& file, int nMaxRecords, CClipGps& found)
     return true;
 }
 
+// Garmin's moov/uuid box: its UUID, 17 bytes, then 20-byte records of u32 seconds since 1904,
+// u16 speed in mph, 6 bytes, s32 latitude and longitude in semicircles (0x80000000: no fix).
+constexpr std::string_view kGarminUuid = "\x9b\x63\x0f\x8d\x63\x74\x40\xec\x82\x04\xbc\x5f\xf5\x09\x17\x28";
+constexpr std::size_t kGarminRecords = 33;
+constexpr std::size_t kGarminRecordBytes = 20;
+constexpr std::int64_t k1904To1980 = 2398377600;
+constexpr std::uint32_t kGarminNoFix = 0x80000000u;
+
+bool ReadGarmin(const CMp4File& file, int nMaxRecords, CClipGps& found)
+{
+    for (const CMp4Box& box : file.MoovChildren()) {
+        const std::string_view payload = file.MoovPayload(box);
+        if (box.m_strType != "uuid" || payload.substr(0, kGarminUuid.size()) != kGarminUuid || payload.size() < kGarminRecords)
+            continue;
+        const CByteFields fields(payload, CByteFields::EOrder::Big);
+        std::vector<CTimedFix> fixes;
+        for (std::size_t at = kGarminRecords; fields.Has(at, kGarminRecordBytes); at += kGarminRecordBytes) {
+            std::uint32_t seconds = 0, latitude = 0, longitude = 0;
+            std::uint16_t mph = 0;
+            fields.Get(at, seconds);
+            fields.Get(at + 4, mph);
+            fields.Get(at + 12, latitude);
+            fields.Get(at + 16, longitude);
+            CTimedFix fix;
+            fix.m_dUtcTime = double(std::int64_t(seconds) - k1904To1980);
+            if (latitude != kGarminNoFix && longitude != kGarminNoFix) {
+                fix.m_dLatitude = double(std::int32_t(latitude)) * 180.0 / 2147483648.0;
+                fix.m_dLongitude = double(std::int32_t(longitude)) * 180.0 / 2147483648.0;
+                fix.m_bValid = std::fabs(fix.m_dLatitude) <= 90.0;
+                fix.m_dSpeed = double(mph);
+                fix.m_eSpeedUnit = ESpeedUnit::MilesPerHour;
+            }
+            fixes.push_back(fix);
+        }
+        if (fixes.empty())
+            continue;
+        found.m_records = MakeRecords(fixes, ESecondRule::LastFixOfSecond, nMaxRecords);
+        found.m_strSource = "Garmin, " + Plural(fixes.size(), "record", "records");
+        return true;
+    }
+    return false;
+}
+
+bool HasGarminBox(const CMp4File& file)
+{
+    for (const CMp4Box& box : file.MoovChildren()) {
+        if (box.m_strType == "uuid" && file.MoovPayload(box).substr(0, kGarminUuid.size()) == kGarminUuid)
+            return true;
+    }
+    return false;
+}
+
 // "ftyp 32, mdat 3650000, moov 28000 (mvhd, trak, gps ); tracks: vide avc1 5400 samples, ..."
 std::string Seen(const CMp4File& file)
 {
@@ -384,7 +437,8 @@ CClipGps ReadClipGps(const std::string& path, int nMaxRecords)
         return found;
     }
     if (!ReadBlackVue(*file, nMaxRecords, found) && !ReadFreeGps(*file, nMaxRecords, found)
-        && !ReadGpmf(*file, nMaxRecords, found) && !ReadTextTrack(*file, nMaxRecords, found))
+        && !ReadGpmf(*file, nMaxRecords, found) && !ReadTextTrack(*file, nMaxRecords, found)
+        && !ReadGarmin(*file, nMaxRecords, found))
         found.m_strSeen = Seen(*file);
     return found;
 }
@@ -395,7 +449,7 @@ bool HasClipGps(const std::string& path)
     const std::unique_ptr<CMp4File> file = OpenClip(path, error);
     if (!file || !file->HasMoov())
         return false;
-    if (!FreeGpsIndex(*file).empty() || GpmdTrack(*file) || BlackVueBox(*file))
+    if (!FreeGpsIndex(*file).empty() || GpmdTrack(*file) || BlackVueBox(*file) || HasGarminBox(*file))
         return true;
     // A text track may be subtitles: its first samples tell.
     if (const std::optional<std::size_t> track = TextTrack(*file)) {

@@ -6,9 +6,10 @@
 
 // The unit a format writes its speed in. A fix keeps the file's number and unit, so that the
 // gauge's value is made from what the file wrote in one step.
-enum class ESpeedUnit { Knots, MetresPerSecond };
+enum class ESpeedUnit { Knots, MetresPerSecond, MilesPerHour };
 
 constexpr double kMetresPerSecondPerKnot = 1852.0 / 3600.0;
+constexpr double kMetresPerSecondPerMph = 1609.344 / 3600.0;
 
 // One position as a track file gives it, before fixes become records of seconds.
 struct CTimedFix
@@ -23,13 +24,18 @@ struct CTimedFix
     std::optional<double> m_dClipTime;  // seconds from the clip's start
 };
 
+inline double MetresPerSecond(double speed, ESpeedUnit unit)
+{
+    switch (unit) {
+    case ESpeedUnit::Knots: return speed * kMetresPerSecondPerKnot;
+    case ESpeedUnit::MilesPerHour: return speed * kMetresPerSecondPerMph;
+    case ESpeedUnit::MetresPerSecond: break;
+    }
+    return speed;
+}
+
 inline double GaugeSpeed(double speed, ESpeedUnit unit)
 {
     return unit == ESpeedUnit::Knots ? speed * kGaugeUnitsPerKnot
-                                     : speed / kMetresPerSecondPerKnot * kGaugeUnitsPerKnot;
-}
-
-inline double MetresPerSecond(double speed, ESpeedUnit unit)
-{
-    return unit == ESpeedUnit::Knots ? speed * kMetresPerSecondPerKnot : speed;
+                                     : MetresPerSecond(speed, unit) / kMetresPerSecondPerKnot * kGaugeUnitsPerKnot;
 }

@@ -5,6 +5,7 @@
 #include "logic/fixseconds.h"
 #include "logic/tracksource.h"
 #include "logic/logpath.h"
+#include "logic/nmea.h"
 #include "scratchdir.h"
 
 #include <gtest/gtest.h>
@@ -303,6 +304,41 @@ TEST(ClipGps, TextTrackOfNmeaFromSubtitles)
         ASSERT_EQ(std::sscanf(text.c_str() + text.find("RMC,"), "RMC,%*[^,],A,%15[^,]", latitude), 1);
         EXPECT_NEAR(-found.m_records[std::size_t(second)].m_dLatitude, 33.0 + std::stod(latitude + 2) / 60.0, 1e-6);
     }
+}
+
+TEST(ClipGps, GarminRecordsAreExifToolsFixes)
+{
+    if (!HaveExifTool())
+        GTEST_SKIP() << "exiftool is not installed (Debian package libimage-exiftool-perl, in scripts/lib/setup.sh)";
+    CScratchDir dir;
+    const std::string base = MakeBaseClip(dir.Path() + "/base.mp4", 2);
+    ASSERT_FALSE(base.empty());
+    std::vector<CGarminFix> fixes;
+    for (int i = 0; i < 6; ++i)
+        fixes.push_back(CGarminFix{-33.8687215 - 0.0003 * i, i == 2 ? NAN : -151.2094563 - 0.0004 * i, 30 + i});
+    const std::string clip = dir.Path() + "/GRMN0001.MP4";
+    WriteFile(clip, WithMoovChild(base, GarminBox(1764583200, fixes)));
+
+    const CClipGps found = ReadClipGps(clip, 1 << 20);
+    EXPECT_EQ(found.m_strSource, "Garmin, 6 records");
+    EXPECT_TRUE(HasClipGps(clip));
+    ASSERT_EQ(found.m_records.size(), 6u);
+    EXPECT_FALSE(found.m_records[2].m_bValid) << "no fix";
+    std::vector<CExifFix> oracle = ExifFixes(clip);
+    std::size_t nValid = 0;
+    for (const CExifFix& fix : oracle) {
+        const double utc = ExifUtc(fix.m_strTime);
+        const std::size_t second = std::size_t(utc - double(DaysSince1980(2025, 12, 1) * 86400 + 36000));
+        ASSERT_LT(second, found.m_records.size()) << fix.m_strTime;
+        const CGPSPoint& record = found.m_records[second];
+        if (!record.m_bValid)
+            continue;
+        ++nValid;
+        EXPECT_NEAR(record.m_dLatitude, fix.m_dLatitude, 1e-6);
+        EXPECT_NEAR(record.m_dLongitude, fix.m_dLongitude, 1e-6);
+        EXPECT_NEAR(record.m_dSpeed, (30 + second) * kMetresPerSecondPerMph / kMetresPerSecondPerKnot * kGaugeUnitsPerKnot, 1e-9);
+    }
+    EXPECT_EQ(nValid, 5u);
 }
 
 // A clip that lies: fewer records or none, never a crash, a hang or a wrong position.

@@ -224,4 +224,37 @@ inline std::string WithBlackVue(const std::string& clip, const std::string& mode
     return clip + BoxOf("free", boxes);
 }
 
+// clip (moov last, as ffmpeg writes it) with box added at the end of moov.
+inline std::string WithMoovChild(const std::string& clip, const std::string& box)
+{
+    const std::size_t moov = clip.rfind("moov") - 4;
+    std::string movie = clip.substr(moov) + box;
+    PutBE32(movie, 0, std::uint32_t(movie.size()));
+    return clip.substr(0, moov) + movie;
+}
+
+// Garmin's moov/uuid box of records one a second from UTC second utc (seconds since 1970):
+// latitude, longitude in degrees (NaN: no fix) and speed in mph.
+struct CGarminFix
+{
+    double m_dLatitude, m_dLongitude;
+    int m_nMph;
+};
+
+inline std::string GarminBox(std::int64_t utc, const std::vector<CGarminFix>& fixes)
+{
+    std::string payload("\x9b\x63\x0f\x8d\x63\x74\x40\xec\x82\x04\xbc\x5f\xf5\x09\x17\x28", 16);
+    payload += std::string(17, '\0');
+    for (std::size_t i = 0; i < fixes.size(); ++i) {
+        std::string record(20, '\0');
+        PutBE32(record, 0, std::uint32_t(utc + 2082844800 + std::int64_t(i)));
+        PutBE16(record, 4, std::uint16_t(fixes[i].m_nMph));
+        const auto semicircles = [](double d) { return std::isnan(d) ? 0x80000000u : std::uint32_t(std::int32_t(std::lround(d * 2147483648.0 / 180.0))); };
+        PutBE32(record, 12, semicircles(fixes[i].m_dLatitude));
+        PutBE32(record, 16, semicircles(fixes[i].m_dLongitude));
+        payload += record;
+    }
+    return BoxOf("uuid", payload);
+}
+
 } // namespace GpsClips
