@@ -238,6 +238,29 @@ public:
         }
         GpsClips::WriteFile(dir + "/index.mp4", GpsClips::WithFreeGps(clip, blocks, true));
         GpsClips::WriteFile(dir + "/noindex.mp4", GpsClips::WithFreeGps(clip, blocks, false));
+
+        // The same three minutes as BlackVue, a text track and Garmin write them: RMC and GGA a second.
+        const std::uint64_t sttm = 1764583200000;
+        std::string lines, srt;
+        std::vector<GpsClips::CGarminFix> garmin;
+        char body[160], cue[96];
+        for (int s = 0; s < 180; ++s) {
+            std::snprintf(body, sizeof body, "GPRMC,10%02d%02d.00,A,4806.%04d,N,01130.%04d,E,20.5,90.0,011226,,,A", 15 + s / 60,
+                          s % 60, s, s);
+            const std::string rmc = GpsClips::Sentence(body);
+            const std::string gga = GpsClips::Sentence("GPGGA,101500.00,4806.0000,N,01130.0000,E,1,08,0.9,520.0,M,47.0,M,,");
+            lines += "[" + std::to_string(sttm + 1000 * std::uint64_t(s) + 300) + "]" + rmc + "\n";
+            lines += "[" + std::to_string(sttm + 1000 * std::uint64_t(s) + 300) + "]" + gga + "\n";
+            std::snprintf(cue, sizeof cue, "%d\n%02d:%02d:%02d,300 --> %02d:%02d:%02d,900\n", s + 1, s / 3600, s / 60 % 60, s % 60,
+                          s / 3600, s / 60 % 60, s % 60);
+            srt += cue + rmc + "\n" + gga + "\n\n";
+            garmin.push_back(GpsClips::CGarminFix{48.1 + s * 1e-4, 11.5 + s * 1e-4, 40});
+        }
+        GpsClips::WriteFile(dir + "/blackvue.mp4", GpsClips::WithBlackVue(clip, "BlackVue DR900X-2CH", sttm, lines));
+        GpsClips::WriteFile(dir + "/garmin.mp4", GpsClips::WithMoovChild(clip, GpsClips::GarminBox(1764583200, garmin)));
+        GpsClips::WriteFile(dir + "/nmea.srt", srt);
+        Run("ffmpeg" + quiet + "-i '" + threeMinutes + "' -i '" + dir + "/nmea.srt' -map 0 -map 1 -c copy -c:s mov_text '" + dir
+            + "/text.mp4'");
     }
     std::string Path(const char* pszName) const { return m_dir.Path() + "/" + pszName; }
 
@@ -279,6 +302,24 @@ void BM_ClipGpsFreeGpsWithoutIndex(benchmark::State& state)
     LoadInsideTrack(state, "noindex.mp4", 180);
 }
 BENCHMARK(BM_ClipGpsFreeGpsWithoutIndex)->Unit(benchmark::kMillisecond);
+
+void BM_ClipGpsBlackVue(benchmark::State& state)
+{
+    LoadInsideTrack(state, "blackvue.mp4", 180);
+}
+BENCHMARK(BM_ClipGpsBlackVue)->Unit(benchmark::kMillisecond);
+
+void BM_ClipGpsTextTrack(benchmark::State& state)
+{
+    LoadInsideTrack(state, "text.mp4", 180);
+}
+BENCHMARK(BM_ClipGpsTextTrack)->Unit(benchmark::kMillisecond);
+
+void BM_ClipGpsGarmin(benchmark::State& state)
+{
+    LoadInsideTrack(state, "garmin.mp4", 180);
+}
+BENCHMARK(BM_ClipGpsGarmin)->Unit(benchmark::kMillisecond);
 
 void BM_ClipGpsGoProTenMinutes(benchmark::State& state)
 {

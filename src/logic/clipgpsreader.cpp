@@ -188,29 +188,39 @@ std::string Plural(std::size_t n, const char* pszOne, const char* pszMany)
     return std::to_string(n) + " " + (n == 1 ? pszOne : pszMany);
 }
 
-bool ReadFreeGps(const CMp4File& file, int nMaxRecords, CClipGps& found)
+bool FreeGpsFound(const CFreeGpsBlocks& blocks, bool bIndexed, int nMaxRecords, CClipGps& found)
 {
-    CFreeGpsBlocks blocks(file.Source());
-    const std::vector<CIndexEntry> index = FreeGpsIndex(file);
-    for (const CIndexEntry& entry : index) {
-        if (blocks.Count() >= std::size_t(std::max(nMaxRecords, 0)))
-            break;
-        blocks.Add(entry.m_nOffset, entry.m_nSize);
-    }
-    if (index.empty()) {
-        for (const auto& [start, size] : MdatGaps(file, std::numeric_limits<std::uint32_t>::max())) {
-            WalkGap(file.Source(), start, size, [&](std::uint64_t offset, std::uint64_t blockSize) {
-                blocks.Add(offset, blockSize);
-                return blocks.Count() < std::size_t(std::max(nMaxRecords, 0));
-            });
-        }
-    }
     if (blocks.Layout() == EFreeGpsType::None)
         return false;
     found.m_records = MakeRecords(blocks.Fixes(), ESecondRule::EachFix, nMaxRecords);
     found.m_strSource = std::string("Novatek freeGPS ") + FreeGpsTypeName(blocks.Layout())
-                      + (index.empty() ? " without an index, " : ", ") + Plural(blocks.Count(), "block", "blocks");
+                      + (bIndexed ? ", " : " without an index, ") + Plural(blocks.Count(), "block", "blocks");
     return true;
+}
+
+bool ReadIndexedFreeGps(const CMp4File& file, int nMaxRecords, CClipGps& found)
+{
+    CFreeGpsBlocks blocks(file.Source());
+    for (const CIndexEntry& entry : FreeGpsIndex(file)) {
+        if (blocks.Count() >= std::size_t(std::max(nMaxRecords, 0)))
+            break;
+        blocks.Add(entry.m_nOffset, entry.m_nSize);
+    }
+    return FreeGpsFound(blocks, true, nMaxRecords, found);
+}
+
+// The blocks between the media chunks, found from every sample's place: the costliest look,
+// so the last one.
+bool ReadFreeGpsBetweenChunks(const CMp4File& file, int nMaxRecords, CClipGps& found)
+{
+    CFreeGpsBlocks blocks(file.Source());
+    for (const auto& [start, size] : MdatGaps(file, std::numeric_limits<std::uint32_t>::max())) {
+        WalkGap(file.Source(), start, size, [&](std::uint64_t offset, std::uint64_t blockSize) {
+            blocks.Add(offset, blockSize);
+            return blocks.Count() < std::size_t(std::max(nMaxRecords, 0));
+        });
+    }
+    return FreeGpsFound(blocks, false, nMaxRecords, found);
 }
 
 bool ReadGpmf(const CMp4File& file, int nMaxRecords, CClipGps& found)
@@ -436,9 +446,9 @@ CClipGps ReadClipGps(const std::string& path, int nMaxRecords)
         found.m_strSeen = error;
         return found;
     }
-    if (!ReadBlackVue(*file, nMaxRecords, found) && !ReadFreeGps(*file, nMaxRecords, found)
-        && !ReadGpmf(*file, nMaxRecords, found) && !ReadTextTrack(*file, nMaxRecords, found)
-        && !ReadGarmin(*file, nMaxRecords, found))
+    using Reader = bool (*)(const CMp4File&, int, CClipGps&);
+    const Reader readers[] = {ReadBlackVue, ReadIndexedFreeGps, ReadGpmf, ReadGarmin, ReadTextTrack, ReadFreeGpsBetweenChunks};
+    if (std::none_of(std::begin(readers), std::end(readers), [&](Reader read) { return read(*file, nMaxRecords, found); }))
         found.m_strSeen = Seen(*file);
     return found;
 }
