@@ -234,35 +234,14 @@ void CGpxPointReader::EndElement()
 std::vector<CGPSPoint> MakeGpxRecords(const std::vector<CTimedFix>& points, int maxRecords, bool& bCut)
 {
     bCut = false;
-    std::vector<CGPSPoint> records;
     if (points.empty() || maxRecords <= 0)
-        return records;
+        return {};
     const bool bTimed = std::all_of(points.begin(), points.end(), [](const CTimedFix& point) {
         return point.m_dUtcTime && std::isfinite(*point.m_dUtcTime);
     });
-    const std::size_t limit = static_cast<std::size_t>(maxRecords);
     const double span = bTimed ? *points.back().m_dUtcTime - *points.front().m_dUtcTime + 2.0 : 0.0;
-    records.reserve(span > 0.0 && span < double(limit) ? static_cast<std::size_t>(span) : std::min(limit, points.size()));
-    CFixSeconds seconds(bTimed ? ESecondRule::Interpolated : ESecondRule::EachFix);
-    CGPSPoint record;
-    const auto drain = [&] {
-        while (seconds.Take(record)) {
-            if (records.size() >= limit) {
-                bCut = true;
-                return false;
-            }
-            records.push_back(record);
-        }
-        return true;
-    };
-    for (const CTimedFix& point : points) {
-        seconds.Add(point);
-        if (!drain())
-            return records;
-    }
-    seconds.Finish();
-    drain();
-    return records;
+    const std::size_t expected = span > 0.0 && span < double(maxRecords) ? static_cast<std::size_t>(span) : points.size();
+    return MakeTrackRecords(points, bTimed ? ESecondRule::Interpolated : ESecondRule::EachFix, maxRecords, bCut, expected);
 }
 
 namespace {

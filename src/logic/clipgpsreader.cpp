@@ -33,6 +33,13 @@ constexpr std::size_t kProbedGaps = 4;
 constexpr std::uint32_t kProbedSamples = 256;
 constexpr std::size_t kBoxHeaderBytes = 12;
 
+std::uint16_t U16BE(std::string_view bytes, std::size_t at)
+{
+    std::uint16_t value = 0;
+    CByteFields(bytes, CByteFields::EOrder::Big).Get(at, value);
+    return value;
+}
+
 std::uint32_t U32BE(std::string_view bytes, std::size_t at)
 {
     std::uint32_t value = 0;
@@ -163,24 +170,23 @@ private:
     std::string m_strBlock;
 };
 
+// The first nMax samples of track nTrack of at most nMaxBytes each, read, to onSample(sample,
+// payload) until it returns false.
+template <typename OnSample>
+void ForEachSample(const CMp4File& file, std::size_t nTrack, std::uint32_t nMaxBytes, std::uint32_t nMax, OnSample onSample)
+{
+    std::string payload;
+    for (const CMp4Sample& sample : file.Samples(nTrack, nMax)) {
+        if (sample.m_nSize <= nMaxBytes && file.Source().Read(sample.m_nOffset, sample.m_nSize, payload)
+            && !onSample(sample, payload))
+            return;
+    }
+}
+
 std::vector<CGPSPoint> MakeRecords(const std::vector<CTimedFix>& fixes, ESecondRule rule, int nMaxRecords)
 {
-    std::vector<CGPSPoint> records;
-    CFixSeconds seconds(rule);
-    CGPSPoint record;
-    const auto drain = [&] {
-        while (records.size() < std::size_t(std::max(nMaxRecords, 0)) && seconds.Take(record))
-            records.push_back(record);
-        return records.size() < std::size_t(std::max(nMaxRecords, 0));
-    };
-    for (const CTimedFix& fix : fixes) {
-        seconds.Add(fix);
-        if (!drain())
-            return records;
-    }
-    seconds.Finish();
-    drain();
-    return records;
+    bool bCut = false;
+    return MakeTrackRecords(fixes, rule, nMaxRecords, bCut, fixes.size());
 }
 
 std::string Plural(std::size_t n, const char* pszOne, const char* pszMany)
@@ -230,13 +236,10 @@ bool ReadGpmf(const CMp4File& file, int nMaxRecords, CClipGps& found)
         return false;
     std::vector<CTimedFix> fixes;
     std::size_t nGpmf = 0;
-    std::string payload;
-    for (const CMp4Sample& sample : file.Samples(*track)) {
-        if (sample.m_nSize > kMaxGpmfSampleBytes || !file.Source().Read(sample.m_nOffset, sample.m_nSize, payload))
-            continue;
-        if (DecodeGpmfSample(payload, sample.m_dTime, sample.m_dDuration, fixes))
-            ++nGpmf;
-    }
+    ForEachSample(file, *track, kMaxGpmfSampleBytes, std::numeric_limits<std::uint32_t>::max(), [&](const CMp4Sample& sample, const std::string& payload) {
+        nGpmf += DecodeGpmfSample(payload, sample.m_dTime, sample.m_dDuration, fixes) ? 1 : 0;
+        return true;
+    });
     if (nGpmf == 0)
         return false;
     found.m_records = MakeRecords(fixes, ESecondRule::LastFixOfSecond, nMaxRecords);
@@ -310,16 +313,14 @@ bool ReadTextTrack(const CMp4File& file, int nMaxRecords, CClipGps& found)
         return false;
     std::vector<CTimedFix> fixes;
     std::size_t nSentences = 0;
-    std::string payload;
-    for (const CMp4Sample& sample : file.Samples(*track)) {
-        if (sample.m_nSize < 2 || sample.m_nSize > kMaxTextSampleBytes
-            || !file.Source().Read(sample.m_nOffset, sample.m_nSize, payload))
-            continue;
+    ForEachSample(file, *track, kMaxTextSampleBytes, std::numeric_limits<std::uint32_t>::max(), [&](const CMp4Sample& sample, const std::string& payload) {
         // A u16 length, then the text (and style boxes of tx3g after it).
-        const std::size_t length = std::min<std::size_t>(std::size_t(std::uint8_t(payload[0])) << 8 | std::uint8_t(payload[1]),
-                                                         payload.size() - 2);
-        nSentences += AddTextFixes(std::string_view(payload).substr(2, length), sample.m_dTime, fixes);
-    }
+        if (payload.size() >= 2) {
+            const std::size_t length = std::min<std::size_t>(U16BE(payload, 0), payload.size() - 2);
+            nSentences += AddTextFixes(std::string_view(payload).substr(2, length), sample.m_dTime, fixes);
+        }
+        return true;
+    });
     if (fixes.empty())
         return false;
     found.m_records = MakeRecords(fixes, ESecondRule::LastFixOfSecond, nMaxRecords);
@@ -462,15 +463,15 @@ bool HasClipGps(const std::string& path)
     if (!FreeGpsIndex(*file).empty() || GpmdTrack(*file) || BlackVueBox(*file) || HasGarminBox(*file))
         return true;
     // A text track may be subtitles: its first samples tell.
-    if (const std::optional<std::size_t> track = TextTrack(*file)) {
-        std::string payload;
-        for (const CMp4Sample& sample : file->Samples(*track, kProbedTextSamples)) {
-            if (sample.m_nSize <= kMaxTextSampleBytes && file->Source().Read(sample.m_nOffset, sample.m_nSize, payload)
-                && payload.find("RMC,") != std::string::npos)
-                return true;
-        }
-    }
     bool bFound = false;
+    if (const std::optional<std::size_t> track = TextTrack(*file)) {
+        ForEachSample(*file, *track, kMaxTextSampleBytes, kProbedTextSamples, [&](const CMp4Sample&, const std::string& payload) {
+            bFound = payload.find("RMC,") != std::string::npos;
+            return !bFound;
+        });
+    }
+    if (bFound)
+        return true;
     const std::vector<std::pair<std::uint64_t, std::uint64_t>> gaps = MdatGaps(*file, kProbedSamples);
     for (std::size_t i = 0; i < gaps.size() && i < kProbedGaps && !bFound; ++i) {
         WalkGap(file->Source(), gaps[i].first, gaps[i].second, [&](std::uint64_t, std::uint64_t) {

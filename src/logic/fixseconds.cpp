@@ -335,6 +335,35 @@ bool CFixSeconds::Take(CGPSPoint& record)
     return m_pRule->Take(record);
 }
 
+std::vector<CGPSPoint> MakeTrackRecords(const std::vector<CTimedFix>& fixes, ESecondRule rule, int nMaxRecords,
+                                        bool& bCut, std::size_t nExpected)
+{
+    bCut = false;
+    std::vector<CGPSPoint> records;
+    const std::size_t limit = std::size_t(std::max(nMaxRecords, 0));
+    records.reserve(std::min(limit, nExpected));
+    CFixSeconds seconds(rule);
+    CGPSPoint record;
+    const auto drain = [&] {
+        while (seconds.Take(record)) {
+            if (records.size() >= limit) {
+                bCut = true;
+                return false;
+            }
+            records.push_back(record);
+        }
+        return true;
+    };
+    for (const CTimedFix& fix : fixes) {
+        seconds.Add(fix);
+        if (!drain())
+            return records;
+    }
+    seconds.Finish();
+    drain();
+    return records;
+}
+
 double GreatCircleMetres(double lat1, double lon1, double lat2, double lon2)
 {
     const double toRad = kPi / 180.0;

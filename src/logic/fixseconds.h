@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 // How the fixes of a format become one record a second of the track.
 enum class ESecondRule {
@@ -59,6 +60,11 @@ public:
 private:
     std::unique_ptr<CRule> m_pRule;
 };
+
+// Every fix through CFixSeconds: at most nMaxRecords records (room kept for nExpected); bCut
+// tells that the fixes' seconds ran on beyond them.
+std::vector<CGPSPoint> MakeTrackRecords(const std::vector<CTimedFix>& fixes, ESecondRule rule, int nMaxRecords,
+                                        bool& bCut, std::size_t nExpected = 0);
 
 // The whole second of UTC time into the record's UTC second, time and date (day, month,
 // two-digit year, as NMEA writes them; years outside 1980-2079 leave the date empty).

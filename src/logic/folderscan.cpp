@@ -1,5 +1,6 @@
 #include "logic/folderscan.h"
 
+#include "logic/filedescriptor.h"
 #include "logic/logpath.h"
 #include "logic/tracksource.h"
 
@@ -34,23 +35,6 @@ constexpr std::uint32_t s_pseudoFileSystems[] = {
     FUSECTL_SUPER_MAGIC, MQUEUE_MAGIC, HUGETLBFS_MAGIC, EFIVARFS_MAGIC, BINFMTFS_MAGIC,
     SELINUX_MAGIC, SMACK_MAGIC, AAFS_MAGIC, NSFS_MAGIC, RDTGROUP_SUPER_MAGIC, USBDEVICE_SUPER_MAGIC,
     OPENPROM_SUPER_MAGIC, RPC_PIPEFS_MAGIC,
-};
-
-class CFd
-{
-public:
-    explicit CFd(int fd) : m_fd(fd) {}
-    ~CFd()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    CFd(const CFd&) = delete;
-    CFd& operator=(const CFd&) = delete;
-    int Get() const { return m_fd; }
-
-private:
-    int m_fd;
 };
 
 class CScanner

